@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the tests with AddressSanitizer and UndefinedBehaviorSanitizer and runs
+# them all (CPU, GL and end-to-end) under a virtual X server.
+# Extra arguments go to ctest, for example: tools/test.sh -L gl
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${PULSVEK_TEST_BUILD:-build-test}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DPULSVEK_SANITIZE=ON -DPULSVEK_BENCHMARKS=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)"
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# LeakSanitizer reports the X server client libraries' own allocations otherwise.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
+export PULSVEK_REQUIRE_GL=1
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+
+xvfb-run -a -s "-screen 0 1280x720x24" \
+  ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"

@@ -1,0 +1,10 @@
+#pragma once
+// Always-on assertion: names the file, the line and the condition, then aborts.
+// Unlike assert() it stays in Release builds.
+
+namespace vlm {
+[[noreturn]] void assertionFailed(const char* condition, const char* file, int line);
+}
+
+#define VLM_ASSERT(cond) \
+    ((cond) ? static_cast<void>(0) : ::vlm::assertionFailed(#cond, __FILE__, __LINE__))
