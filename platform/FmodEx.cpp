@@ -204,8 +204,9 @@ uint64_t currentFrame(const FMOD_CHANNEL& channel)
     if (!channel.paused) {
         auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() -
                                                                        channel.silentSince);
-        frame += static_cast<uint64_t>(ns.count()) * static_cast<uint64_t>(channel.sound->rate) /
-                 1000000000u;
+        const uint64_t elapsed = static_cast<uint64_t>(ns.count());
+        const uint64_t rate = static_cast<uint64_t>(channel.sound->rate);
+        frame += elapsed / 1000000000u * rate + elapsed % 1000000000u * rate / 1000000000u;
     }
     return std::min(frame, channel.sound->frames);
 }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace audiotest {
 
@@ -66,6 +67,13 @@ public:
 private:
     std::optional<std::string> saved;
 };
+
+// SDL's silent driver, the default one (no sound card on CI) and one that
+// does not exist.
+inline std::vector<std::optional<std::string>> audioDrivers()
+{
+    return {std::string("dummy"), std::nullopt, std::string("nosuchdriver")};
+}
 
 // Polls until done() or the timeout; returns done().
 inline bool waitFor(const std::function<bool()>& done,
