@@ -1,5 +1,7 @@
 #include "engine/runtime/DataPool.h"
 
+#include "util/StringUtil.h"
+
 DataPool::~DataPool() = default;
 
 int DataPool::size() const
@@ -9,5 +11,5 @@ int DataPool::size() const
 
 std::string DataPool::toString() const
 {
-    return "DataPool { size = " + std::to_string(count) + " }\n";
+    return "DataPool { size = " + StringUtil::toString(count) + " }\n";
 }

@@ -4,6 +4,7 @@
 // every distinct object is deleted exactly once, also when it was added under two
 // names or displaced by a second add under its name.
 
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -51,6 +52,17 @@ protected:
             if (entry.second == value)
                 return true;
         return false;
+    }
+
+    // The value of the i-th entry in name order; null when i is outside the map.
+    template <typename T>
+    static T* entryAt(const std::map<std::string, T*>& entries, int i)
+    {
+        if (i < 0 || i >= static_cast<int>(entries.size()))
+            return nullptr;
+        auto it = entries.begin();
+        std::advance(it, i);
+        return it->second;
     }
 
     // Deletes every distinct non-null value once and empties the map.
