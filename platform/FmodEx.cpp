@@ -316,7 +316,7 @@ FMOD_RESULT FMOD_System_CreateSound(FMOD_SYSTEM* system, const char* name_or_dat
         return FMOD_ERR_INVALID_HANDLE;
     if (!system->initialised)
         return FMOD_ERR_UNINITIALIZED;
-    if (!sound || !name_or_data || (mode & ~(FMOD_SOFTWARE | FMOD_OPENMEMORY)) != 0)
+    if (!sound || (mode & ~(FMOD_SOFTWARE | FMOD_OPENMEMORY)) != 0)
         return FMOD_ERR_INVALID_PARAM;
 
     std::vector<unsigned char> fileBytes;
@@ -325,9 +325,15 @@ FMOD_RESULT FMOD_System_CreateSound(FMOD_SYSTEM* system, const char* name_or_dat
     if (mode & FMOD_OPENMEMORY) {
         if (!exinfo || exinfo->cbsize < static_cast<int>(2 * sizeof(int)))
             return FMOD_ERR_INVALID_PARAM;
+        if (exinfo->length == 0)
+            return FMOD_ERR_FORMAT;
+        if (!name_or_data)
+            return FMOD_ERR_INVALID_PARAM;
         data = reinterpret_cast<const unsigned char*>(name_or_data);
         size = exinfo->length;
     } else {
+        if (!name_or_data)
+            return FMOD_ERR_INVALID_PARAM;
         FMOD_RESULT r = readWholeFile(name_or_data, fileBytes);
         if (r != FMOD_OK)
             return r;

@@ -1,8 +1,11 @@
 #include "engine/runtime/FMODTimer.h"
 
+#include "engine/runtime/VLMIO.h"
+#include "util/File.h"
 #include "util/Log.h"
 
 #include <algorithm>
+#include <memory>
 
 FMODTimer::FMODTimer(const std::string& musicFile, unsigned int rowsPerSecond, TimeSource timeSource)
     : Timer(rowsPerSecond, timeSource),
@@ -15,11 +18,6 @@ FMODTimer::FMODTimer(const std::string& musicFile, unsigned int rowsPerSecond, T
 FMODTimer::~FMODTimer()
 {
     shutdown();
-}
-
-FMOD_RESULT FMODTimer::createSound()
-{
-    return FMOD_System_CreateSound(system, musicFile.c_str(), FMOD_SOFTWARE, nullptr, &sound);
 }
 
 bool FMODTimer::init()
@@ -41,7 +39,22 @@ bool FMODTimer::init()
         return false;
     }
 
-    r = createSound();
+    if (VLMIO::loadMode == 1) {
+        std::unique_ptr<File> file(VLMIO::loadFile(musicFile));
+        if (!file || !file->isOpen()) {
+            vlm::logLine("Error code: ", 0);
+            error = "FMOD Init : Failed to load soundfile from archive!";
+            return false;
+        }
+        FMOD_CREATESOUNDEXINFO exinfo{};
+        exinfo.cbsize = sizeof(exinfo);
+        exinfo.length = static_cast<unsigned int>(file->getSize());
+        std::vector<char> bytes = file->getData();
+        file.reset();
+        r = FMOD_System_CreateSound(system, bytes.data(), FMOD_SOFTWARE | FMOD_OPENMEMORY, &exinfo, &sound);
+    } else if (VLMIO::loadMode == 0) {
+        r = FMOD_System_CreateSound(system, musicFile.c_str(), FMOD_SOFTWARE, nullptr, &sound);
+    }
     if (!sound) {
         vlm::logLine("Failed to create sound sysmte sound! Error code: ", r);
         error = "FMOD Init : Failed to load soundfile!";

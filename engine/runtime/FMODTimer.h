@@ -15,7 +15,8 @@ public:
               TimeSource timeSource = glfw27::getTime);
     ~FMODTimer() override;
 
-    // Creates the audio system, decodes the music and starts it paused at 0.
+    // Creates the audio system, decodes the music (a file in folder mode, an
+    // archive member in archive mode) and starts it paused at 0.
     bool init() override;
     // Stops the channel and releases the sound and the system, whatever
     // exists of them; safe to call again.
@@ -36,7 +37,6 @@ public:
     static constexpr int kSpectrumSize = 8192;
 
 private:
-    FMOD_RESULT createSound();
     bool readChannelPosition(unsigned int& ms);
 
     FMOD_SOUND* sound = nullptr;

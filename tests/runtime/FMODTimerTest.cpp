@@ -1,11 +1,14 @@
 #include "engine/runtime/FMODTimer.h"
+#include "engine/runtime/VLMIO.h"
 
 #include "AudioTestSupport.h"
 #include "support/Capture.h"
+#include "support/SevenZip.h"
 #include "support/TempDir.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -212,5 +215,89 @@ TEST(FMODTimer, TheClockKeepsRealTimeWithTheMusicWithoutASoundDevice)
         int music = clock.getChannelPositionMs();
         int time = clock.getTimeMs();
         EXPECT_NEAR(time, music, 100);
+    }
+}
+
+namespace {
+
+// Runs inside a fresh folder whose resources.7z holds the music members.
+struct MusicArchive : ::testing::Test {
+    testsupport::TempDir dir;
+    std::string previous;
+
+    MusicArchive()
+    {
+        char buffer[4096];
+        previous = getcwd(buffer, sizeof buffer) ? buffer : ".";
+        testsupport::write7z(dir.file("resources.7z"),
+                             {{VLMIO::soundFolder + "music.mp3", testsupport::readWholeFile(stereoSound())},
+                              {VLMIO::soundFolder + "empty.mp3", ""},
+                              {VLMIO::soundFolder + "text.mp3", std::string(3000, 'z')}});
+        // The same music as a file, which archive mode must not read.
+        dir.write(VLMIO::soundFolder + "loose.mp3", testsupport::readWholeFile(stereoSound()));
+        EXPECT_EQ(chdir(dir.path().c_str()), 0);
+    }
+    ~MusicArchive() override
+    {
+        VLMIO::releaseArchive();
+        testsupport::StdoutCapture quiet;
+        VLMIO::setLoadMode(0);
+        EXPECT_EQ(chdir(previous.c_str()), 0);
+    }
+};
+
+}
+
+TEST_F(MusicArchive, InitReadsTheMusicFromTheArchiveInArchiveMode)
+{
+    {
+        testsupport::StdoutCapture capture;
+        VLMIO::setLoadMode(1);
+        ASSERT_EQ(capture.lines(), std::vector<std::string>{"arc_load : 1"});
+    }
+    FMODTimer clock(VLMIO::soundFolder + "music.mp3", 20, fakeClock);
+    std::vector<std::string> lines;
+    ASSERT_TRUE(initQuietly(clock, &lines));
+    EXPECT_EQ(lines, std::vector<std::string>{kVersionLine});
+    EXPECT_EQ(clock.getLengthMs(), 1500);
+    EXPECT_EQ(clock.getRowCount(), 30);
+    clock.setTimeMs(500);
+    std::vector<float> left(512);
+    clock.getSpectrum(0, 512, left.data());
+    EXPECT_NEAR(left[23], 0.5f, 0.1f) << "the decoded member is the music";
+}
+
+TEST_F(MusicArchive, MusicThatTheModeCannotGiveFailsWithItsText)
+{
+    const std::string archiveMissing = "FMOD Init : Failed to load soundfile from archive!";
+    const std::string notLoaded = "FMOD Init : Failed to load soundfile!";
+    const std::string soundLine = "Failed to create sound sysmte sound! Error code: ";
+    struct Case {
+        const char* name;
+        int mode;
+        std::string member;
+        std::string line;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"member missing", 1, "loose.mp3", "Error code: 0", archiveMissing},
+        {"member empty", 1, "empty.mp3", soundLine + std::to_string(FMOD_ERR_FORMAT), notLoaded},
+        {"member not an MP3", 1, "text.mp3", soundLine + std::to_string(FMOD_ERR_FORMAT), notLoaded},
+        {"unknown mode", 2, "music.mp3", soundLine + "0", notLoaded},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            testsupport::StdoutCapture quiet;
+            VLMIO::setLoadMode(c.mode);
+        }
+        FMODTimer clock(VLMIO::soundFolder + c.member, 20, fakeClock);
+        std::vector<std::string> lines;
+        EXPECT_FALSE(initQuietly(clock, &lines));
+        EXPECT_EQ(lines, (std::vector<std::string>{kVersionLine, c.line}));
+        EXPECT_EQ(clock.getError(), c.error);
+        EXPECT_TRUE(clock.shutdown());
+        EXPECT_TRUE(audioReleased());
+        VLMIO::releaseArchive();
     }
 }
