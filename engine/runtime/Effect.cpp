@@ -1,7 +1,12 @@
 #include "engine/runtime/Effect.h"
 
+#include "engine/runtime/DataBinaryPool.h"
+#include "engine/runtime/DataEffectPool.h"
 #include "engine/runtime/TrackInterpolate.h"
+#include "util/Assert.h"
 #include "util/Log.h"
+
+#include <cstddef>
 
 Effect::Effect() : useTrackData(false) {}
 
@@ -33,4 +38,18 @@ void Effect::addTrack(const std::string& name, TrackInterpolate*& out)
 {
     out = new TrackInterpolate(name);
     tracks.push_back(out);
+}
+
+Binary* Effect::getBinary(const std::string& name)
+{
+    Binary* bin = VLMPulsvek::binaryDataPool ? VLMPulsvek::binaryDataPool->getBinary(name) : nullptr;
+    VLM_ASSERT(bin != NULL);
+    return bin;
+}
+
+Effect* Effect::getEffect(const std::string& name)
+{
+    Effect* effect = VLMPulsvek::effectInstanceDataPool ? VLMPulsvek::effectInstanceDataPool->get(name) : nullptr;
+    VLM_ASSERT(effect != NULL);
+    return effect;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class Binary;
 class FBO;
 class TrackInterpolate;
 
@@ -28,6 +29,11 @@ public:
     void addTrack(const std::string& name, TrackInterpolate*& out);
     int getTrackCount() const { return static_cast<int>(tracks.size()); }
     TrackInterpolate* getTrack(int index) const { return tracks[index]; }
+
+    // Look-ups by name that assert when the resource is missing.
+    static Binary* getBinary(const std::string& name);
+    // An instance from the effect-instance pool.
+    static Effect* getEffect(const std::string& name);
 
     // True: the effect gets a start/stop track and its tracks from the track data.
     bool useTrackData;
