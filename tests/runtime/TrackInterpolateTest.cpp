@@ -1,6 +1,8 @@
 #include "engine/runtime/TrackInterpolate.h"
 #include "engine/runtime/TrackManager.h"
 
+#include "runtime/KeyRows.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -17,21 +19,6 @@ void fill(TrackInterpolate& track, const std::vector<Key>& keys)
 {
     for (const Key& key : keys)
         track.addKeyframe(new Keyframe(key.row, key.type, key.value));
-}
-
-std::vector<unsigned> rowsOf(const std::vector<Keyframe*>& keys)
-{
-    std::vector<unsigned> rows;
-    for (const Keyframe* key : keys)
-        rows.push_back(key->row);
-    return rows;
-}
-
-std::vector<unsigned> rowsOf(const Track& track)
-{
-    std::vector<Keyframe*> keys;
-    track.getKeyframes(keys);
-    return rowsOf(keys);
 }
 
 struct ValueCase {

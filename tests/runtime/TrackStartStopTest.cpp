@@ -1,5 +1,7 @@
 #include "engine/runtime/TrackStartStop.h"
 
+#include "runtime/KeyRows.h"
+
 #include "support/Capture.h"
 
 #include <gtest/gtest.h>
@@ -28,21 +30,6 @@ void fill(Track& track, const std::vector<Key>& keys)
         k->target = key.target;
         track.addKeyframe(k);
     }
-}
-
-std::vector<unsigned> rowsOf(const std::vector<Keyframe*>& keys)
-{
-    std::vector<unsigned> rows;
-    for (const Keyframe* key : keys)
-        rows.push_back(key->row);
-    return rows;
-}
-
-std::vector<unsigned> rowsOf(const Track& track)
-{
-    std::vector<Keyframe*> keys;
-    track.getKeyframes(keys);
-    return rowsOf(keys);
 }
 
 // Two closed intervals and a final start without a stop.
