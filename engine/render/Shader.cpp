@@ -1,0 +1,437 @@
+#include "engine/render/Shader.h"
+
+#include "engine/render/Engine.h"
+#include "engine/render/Texture.h"
+#include "util/Assert.h"
+#include "util/Log.h"
+#include "util/StringTokenizer.h"
+#include "util/StringUtil.h"
+
+#include <glm/gtc/type_ptr.hpp>
+
+#include <algorithm>
+
+GLuint Shader::currentProgram = 0;
+int Shader::programSwitches = 0;
+
+Shader::Shader(const std::string& n) : name(n)
+{
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
+    textureUnits.resize(static_cast<size_t>(std::max(units, 0)));
+    clearTextureUnits();
+}
+
+Shader::~Shader()
+{
+    release();
+}
+
+void Shader::deleteProgram()
+{
+    if (pref == 0)
+        return;
+    if (currentProgram == pref) {
+        glUseProgram(0);
+        currentProgram = 0;
+    }
+    glDeleteProgram(pref);
+    pref = 0;
+}
+
+// Stage shaders are detached right after linking, so they can be deleted freely.
+void Shader::release()
+{
+    for (GLuint* ref : {&vref, &fref, &gref}) {
+        if (*ref != 0)
+            glDeleteShader(*ref);
+        *ref = 0;
+    }
+    deleteProgram();
+}
+
+bool Shader::prepare()
+{
+    release();
+    glslVersion = readVersion();
+    if (glslVersion == 0) {
+        log = "Failed to read GLSL shader version\n";
+        log += "The first line in the shader must contain a lower case #version definiton\n";
+        log += "shader : " + name + "\n";
+        vlm::logLine(log);
+        ok = false;
+        return false;
+    }
+    if (!compileVertex() || !compileFragment())
+        return false;
+    if (hasGeometrySource() && !compileGeometry())
+        return false;
+    if (!link())
+        return false;
+    listUniforms();
+    listAttributes();
+    return true;
+}
+
+int Shader::readVersion() const
+{
+    return readVersion(vertexSource);
+}
+
+int Shader::readVersion(const std::string& source)
+{
+    StringTokenizer lines(source, "\n");
+    if (!lines.hasMoreTokens())
+        return 0;
+    StringTokenizer words(lines.nextToken(), " ");
+    if (words.countTokens() < 2)
+        return 0;
+    if (words.nextToken() != "#version")
+        return 0;
+    return StringUtil::toInt(words.nextToken());
+}
+
+bool Shader::compileStage(GLenum stage, GLuint& ref, const std::string& source,
+                          const char* heading, const char* suffix, bool geometry)
+{
+    if (ref != 0)
+        glDeleteShader(ref);
+    ref = glCreateShader(stage);
+    const char* text = source.c_str();
+    glShaderSource(ref, 1, &text, nullptr);
+    glCompileShader(ref);
+    GLint status = 0;
+    glGetShaderiv(ref, GL_COMPILE_STATUS, &status);
+    if (status != 0)
+        return true;
+
+    GLint length = 0;
+    glGetShaderiv(ref, GL_INFO_LOG_LENGTH, &length);
+    std::string info(static_cast<size_t>(std::max(length, 0)), '\0');
+    GLsizei written = 0;
+    if (length > 0)
+        glGetShaderInfoLog(ref, length, &written, info.data());
+    info.resize(static_cast<size_t>(written));
+
+    log += heading;
+    log += "\n";
+    log += "Shader: " + name + suffix + "\n";
+    if (geometry)
+        log += "Message : ";
+    log += info;
+    vlm::logLine(log);
+    ok = false;
+    return false;
+}
+
+bool Shader::compileVertex()
+{
+    return compileStage(GL_VERTEX_SHADER, vref, vertexSource, "Error while compiling vertex shader",
+                        ".vert", false);
+}
+
+bool Shader::compileFragment()
+{
+    return compileStage(GL_FRAGMENT_SHADER, fref, fragmentSource,
+                        "Error while compiling fragment shader", ".frag", false);
+}
+
+bool Shader::compileGeometry()
+{
+    return compileStage(GL_GEOMETRY_SHADER, gref, geometrySource,
+                        "Error while compiling geometry shader", ".geo", true);
+}
+
+bool Shader::link()
+{
+    deleteProgram();
+    pref = glCreateProgram();
+    for (GLuint ref : {vref, fref, gref})
+        if (ref != 0)
+            glAttachShader(pref, ref);
+    glLinkProgram(pref);
+    // The linked program keeps its code; detaching lets the stages be deleted at any time.
+    for (GLuint ref : {vref, fref, gref})
+        if (ref != 0)
+            glDetachShader(pref, ref);
+
+    GLint status = 0;
+    glGetProgramiv(pref, GL_LINK_STATUS, &status);
+    if (status != 0)
+        return true;
+
+    GLint length = 0;
+    glGetProgramiv(pref, GL_INFO_LOG_LENGTH, &length);
+    if (length > 0) {
+        std::string info(static_cast<size_t>(length), '\0');
+        GLsizei written = 0;
+        glGetProgramInfoLog(pref, length, &written, info.data());
+        info.resize(static_cast<size_t>(written));
+        ok = false;
+        log = "Error while linking shader pair\n";
+        log += "Shader: " + name + "\n";
+        log += info;
+        vlm::logLine(log);
+        return false;
+    }
+    log += "Unknown error while linking shader pair : " + name;
+    vlm::logLine(log);
+    return false;
+}
+
+namespace {
+
+// A name buffer as long as GL's longest active name (terminator included).
+std::vector<char> nameBuffer(GLuint program, GLenum maxLengthQuery)
+{
+    GLint maxLength = 0;
+    glGetProgramiv(program, maxLengthQuery, &maxLength);
+    return std::vector<char>(static_cast<size_t>(std::max(maxLength, 1)) + 1, '\0');
+}
+
+}
+
+void Shader::listUniforms()
+{
+    uniforms.clear();
+    vlm::logLine("Shader ", name);
+    GLint count = 0;
+    glGetProgramiv(pref, GL_ACTIVE_UNIFORMS, &count);
+    std::vector<char> buffer = nameBuffer(pref, GL_ACTIVE_UNIFORM_MAX_LENGTH);
+    for (GLint i = 0; i < count; ++i) {
+        GLsizei length = 0;
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniform(pref, static_cast<GLuint>(i), static_cast<GLsizei>(buffer.size()),
+                           &length, &size, &type, buffer.data());
+        UniformInfo info;
+        info.name.assign(buffer.data(), static_cast<size_t>(length));
+        info.location = glGetUniformLocation(pref, info.name.c_str());
+        info.length = length;
+        info.type = type;
+        info.size = size;
+        vlm::logLine("-> Uniform : ", info.name);
+        uniforms[info.name] = info;
+    }
+}
+
+void Shader::listAttributes()
+{
+    attributes.clear();
+    attributesByLocation.clear();
+    attributeSignature.clear();
+    attributeKey.clear();
+    GLint count = 0;
+    glGetProgramiv(pref, GL_ACTIVE_ATTRIBUTES, &count);
+    std::vector<char> buffer = nameBuffer(pref, GL_ACTIVE_ATTRIBUTE_MAX_LENGTH);
+    for (GLint i = 0; i < count; ++i) {
+        GLsizei length = 0;
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveAttrib(pref, static_cast<GLuint>(i), static_cast<GLsizei>(buffer.size()),
+                          &length, &size, &type, buffer.data());
+        AttribInfo info;
+        info.name.assign(buffer.data(), static_cast<size_t>(length));
+        info.location = glGetAttribLocation(pref, info.name.c_str());
+        info.length = length;
+        info.type = type;
+        info.size = size;
+        // Built-in inputs (gl_VertexID, gl_InstanceID) have no location and take no array.
+        if (info.name == "gl_InstanceID" || info.location < 0)
+            continue;
+        attributes[info.name] = info;
+    }
+    for (const auto& entry : attributes)
+        attributesByLocation.push_back(entry.second);
+    std::stable_sort(attributesByLocation.begin(), attributesByLocation.end(),
+                     [](const AttribInfo& a, const AttribInfo& b) { return a.location < b.location; });
+    for (const AttribInfo& a : attributesByLocation) {
+        attributeSignature += a.name;
+        attributeKey += StringUtil::toString(a.location) + ":" + a.name + ";";
+    }
+}
+
+void Shader::bind()
+{
+    if (pref == currentProgram)
+        return;
+    glUseProgram(pref);
+    currentProgram = pref;
+    ++programSwitches;
+}
+
+int Shader::getUniformLocation(std::string_view uniform)
+{
+    auto found = uniforms.find(uniform);
+    if (found != uniforms.end())
+        return found->second.location;
+    VLMPulsvek::glError = true;
+    vlm::logLine("ERROR: Shader ", name, " : Uniform variable '", uniform, "' not found!");
+    return -1;
+}
+
+std::string Shader::toString() const
+{
+    return "Shader(vshader size = " + StringUtil::toString(static_cast<int>(vertexSource.size())) +
+           ", fragshader size = " + StringUtil::toString(static_cast<int>(fragmentSource.size())) +
+           ", pref=" + StringUtil::toString(pref) + ", vref=" + StringUtil::toString(vref) +
+           ", fref=" + StringUtil::toString(fref) + ")";
+}
+
+void Shader::clearTextureUnits()
+{
+    std::fill(textureUnits.begin(), textureUnits.end(), nullptr);
+}
+
+void Shader::unbindTextures()
+{
+    for (size_t i = 0; i < textureUnits.size(); ++i) {
+        if (textureUnits[i] == nullptr)
+            continue;
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(i));
+        textureUnits[i]->unbind();
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void Shader::setInt(std::string_view uniform, int v)
+{
+    const int location = getUniformLocation(uniform);
+    if (location != -1)
+        glUniform1i(location, v);
+}
+
+void Shader::setFloat(std::string_view uniform, float v)
+{
+    const int location = getUniformLocation(uniform);
+    if (location != -1)
+        glUniform1f(location, v);
+}
+
+void Shader::setFloat2(std::string_view uniform, float x, float y)
+{
+    const int location = getUniformLocation(uniform);
+    if (location != -1)
+        glUniform2f(location, x, y);
+}
+
+void Shader::setFloat3(std::string_view uniform, float x, float y, float z)
+{
+    const int location = getUniformLocation(uniform);
+    if (location != -1)
+        glUniform3f(location, x, y, z);
+}
+
+void Shader::setFloat4(std::string_view uniform, float x, float y, float z, float w)
+{
+    const int location = getUniformLocation(uniform);
+    if (location != -1)
+        glUniform4f(location, x, y, z, w);
+}
+
+void Shader::setVec2(std::string_view uniform, glm::vec2 v)
+{
+    setVec2fv(uniform, glm::value_ptr(v));
+}
+
+void Shader::setVec2fv(std::string_view uniform, const float* v)
+{
+    const int location = getUniformLocation(uniform);
+    if (location != -1)
+        glUniform2fv(location, 1, v);
+}
+
+void Shader::setVec3(std::string_view uniform, glm::vec3 v)
+{
+    setVec3fv(uniform, glm::value_ptr(v));
+}
+
+void Shader::setVec3fv(std::string_view uniform, const float* v)
+{
+    const int location = getUniformLocation(uniform);
+    if (location != -1)
+        glUniform3fv(location, 1, v);
+}
+
+void Shader::setVec4(std::string_view uniform, glm::vec4 v)
+{
+    setVec4fv(uniform, glm::value_ptr(v));
+}
+
+void Shader::setVec4fv(std::string_view uniform, const float* v)
+{
+    const int location = getUniformLocation(uniform);
+    if (location != -1)
+        glUniform4fv(location, 1, v);
+}
+
+void Shader::setMatrix3(std::string_view uniform, const float* m)
+{
+    const int location = getUniformLocation(uniform);
+    if (location != -1)
+        glUniformMatrix3fv(location, 1, GL_FALSE, m);
+}
+
+void Shader::setMatrix3(std::string_view uniform, const glm::mat3& m)
+{
+    setMatrix3(uniform, glm::value_ptr(m));
+}
+
+void Shader::setMatrix4(std::string_view uniform, const float* m)
+{
+    const int location = getUniformLocation(uniform);
+    if (location != -1)
+        glUniformMatrix4fv(location, 1, GL_FALSE, m);
+}
+
+void Shader::setMatrix4(std::string_view uniform, const glm::mat4& m)
+{
+    setMatrix4(uniform, glm::value_ptr(m));
+}
+
+void Shader::setTexture0(std::string_view uniform, Texture* texture)
+{
+    setTexture(0, uniform, texture);
+}
+
+void Shader::setTexture1(std::string_view uniform, Texture* texture)
+{
+    setTexture(1, uniform, texture);
+}
+
+void Shader::setTexture2(std::string_view uniform, Texture* texture)
+{
+    setTexture(2, uniform, texture);
+}
+
+void Shader::setTexture3(std::string_view uniform, Texture* texture)
+{
+    setTexture(3, uniform, texture);
+}
+
+void Shader::setTexture(int unit, std::string_view uniform, Texture* texture)
+{
+    VLM_ASSERT(unit >= 0 && unit < static_cast<int>(textureUnits.size()));
+    VLM_ASSERT(texture != nullptr);
+    const int location = getUniformLocation(uniform);
+    if (location == -1)
+        return;
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+    texture->bind();
+    glUniform1i(location, unit);
+    if (unit != 0)
+        glActiveTexture(GL_TEXTURE0);
+    textureUnits[static_cast<size_t>(unit)] = texture;
+}
+
+void Shader::setCubeMap(int unit, std::string_view uniform, GLuint texture)
+{
+    VLM_ASSERT(unit >= 0 && unit < static_cast<int>(textureUnits.size()));
+    const int location = getUniformLocation(uniform);
+    if (location == -1)
+        return;
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+    glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
+    glUniform1i(location, unit);
+    glActiveTexture(GL_TEXTURE0);
+}
