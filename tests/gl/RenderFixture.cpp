@@ -11,6 +11,7 @@ void resetBindCaches()
     renderStats.currentVAOId = 0;
     renderStats.currentVAOName.clear();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    FBO::currentFramebuffer = 0;
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glDisable(GL_BLEND);

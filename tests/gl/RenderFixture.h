@@ -3,6 +3,7 @@
 // sources, a plain off-screen target, and pixel access.
 
 #include "engine/render/Shader.h"
+#include "engine/render/FBO.h"
 #include "engine/render/VertexArray.h"
 #include "support/Capture.h"
 #include "support/GLContext.h"

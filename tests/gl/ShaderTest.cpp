@@ -260,12 +260,13 @@ TEST(Shader, AttributesInLocationOrderWithoutBuiltIns)
     EXPECT_EQ(ordered[2].name, "in_UV0");
     EXPECT_EQ(ordered[2].type, static_cast<GLenum>(GL_FLOAT_VEC2));
 
-    // Same names at other locations: another layout, so another key.
     EXPECT_EQ(second->getAttributeSignature(), "in_Normalin_Positionin_UV0");
+    // Same names in the same order at other locations: the same signature, another key.
     auto third = makeShader("third", vertex(0, 1, 2), fragment);
     EXPECT_EQ(third->getAttributeKey(), first->getAttributeKey());
-    auto swapped = makeShader("swapped", vertex(1, 0, 2), fragment);
-    EXPECT_NE(swapped->getAttributeKey(), first->getAttributeKey());
+    auto spread = makeShader("spread", vertex(1, 3, 6), fragment);
+    EXPECT_EQ(spread->getAttributeSignature(), first->getAttributeSignature());
+    EXPECT_NE(spread->getAttributeKey(), first->getAttributeKey());
 }
 
 TEST(Shader, LongNamesAreKeptWhole)
