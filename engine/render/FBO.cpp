@@ -78,6 +78,16 @@ void FBO::finishAttaching()
         rebindRecorded();
 }
 
+// Names a texture made for an attachment and hands it to the texture pool.
+void FBO::adopt(Texture* texture, const char* kind)
+{
+    const std::string name =
+        "FBO_" + StringUtil::toString(id) + kind + StringUtil::toString(texture->getId());
+    texture->setName(name);
+    if (!addToTexturePool(name, texture))
+        ownedTextures.push_back(texture);
+}
+
 void FBO::addColorTexture(GLenum internalFormat, GLenum format)
 {
     glBindFramebuffer(GL_FRAMEBUFFER, id);
@@ -85,11 +95,7 @@ void FBO::addColorTexture(GLenum internalFormat, GLenum format)
     colorTextures.push_back(texture);
     const GLenum attachment = GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(colorTextures.size() - 1);
     drawBuffers.push_back(attachment);
-    const std::string name =
-        "FBO_" + StringUtil::toString(id) + "_color_" + StringUtil::toString(texture->getId());
-    texture->setName(name);
-    if (!addToTexturePool(name, texture))
-        ownedTextures.push_back(texture);
+    adopt(texture, "_color_");
     attach(attachment, texture);
     finishAttaching();
 }
@@ -98,11 +104,7 @@ void FBO::addDepthTexture(GLenum internalFormat, GLenum format)
 {
     glBindFramebuffer(GL_FRAMEBUFFER, id);
     depthTexture = new Texture(width, height, internalFormat, format, GL_UNSIGNED_BYTE);
-    const std::string name =
-        "FBO_" + StringUtil::toString(id) + "_depth_" + StringUtil::toString(depthTexture->getId());
-    depthTexture->setName(name);
-    if (!addToTexturePool(name, depthTexture))
-        ownedTextures.push_back(depthTexture);
+    adopt(depthTexture, "_depth_");
     attach(GL_DEPTH_ATTACHMENT, depthTexture);
     hasDepth = true;
     finishAttaching();
@@ -113,11 +115,7 @@ void FBO::addDepthStencilTexture()
     glBindFramebuffer(GL_FRAMEBUFFER, id);
     depthTexture = new Texture(width, height, GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL,
                                GL_UNSIGNED_INT_24_8);
-    const std::string name = "FBO_" + StringUtil::toString(id) + "_depthstencil_" +
-                             StringUtil::toString(depthTexture->getId());
-    depthTexture->setName(name);
-    if (!addToTexturePool(name, depthTexture))
-        ownedTextures.push_back(depthTexture);
+    adopt(depthTexture, "_depthstencil_");
     attach(GL_DEPTH_ATTACHMENT, depthTexture);
     attach(GL_STENCIL_ATTACHMENT, depthTexture);
     hasDepth = true;
@@ -138,22 +136,22 @@ void FBO::attachColorTexture(Texture* texture)
 
 void FBO::attachDepthTexture(Texture* texture)
 {
-    VLM_ASSERT(texture != nullptr);
-    glBindFramebuffer(GL_FRAMEBUFFER, id);
-    depthTexture = texture;
-    attach(GL_DEPTH_ATTACHMENT, texture);
-    hasDepth = true;
-    finishAttaching();
+    attachDepth(texture, GL_DEPTH_ATTACHMENT);
 }
 
 void FBO::attachDepthStencilTexture(Texture* texture)
 {
+    attachDepth(texture, GL_DEPTH_STENCIL_ATTACHMENT);
+}
+
+void FBO::attachDepth(Texture* texture, GLenum attachment)
+{
     VLM_ASSERT(texture != nullptr);
     glBindFramebuffer(GL_FRAMEBUFFER, id);
     depthTexture = texture;
-    attach(GL_DEPTH_STENCIL_ATTACHMENT, texture);
+    attach(attachment, texture);
     hasDepth = true;
-    hasStencil = true;
+    hasStencil = hasStencil || attachment == GL_DEPTH_STENCIL_ATTACHMENT;
     finishAttaching();
 }
 

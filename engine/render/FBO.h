@@ -72,6 +72,8 @@ public:
 
 private:
     void attach(GLenum attachment, Texture* texture);
+    void adopt(Texture* texture, const char* kind);
+    void attachDepth(Texture* texture, GLenum attachment);
     void finishAttaching();
 
     std::vector<Texture*> colorTextures;

@@ -91,6 +91,27 @@ int Shader::readVersion(const std::string& source)
     return StringUtil::toInt(words.nextToken());
 }
 
+namespace {
+
+using ParameterQuery = void (*)(GLuint, GLenum, GLint*);
+using LogQuery = void (*)(GLuint, GLsizei, GLsizei*, GLchar*);
+
+// The info log of a shader or program object.
+std::string infoLog(GLuint object, ParameterQuery parameter, LogQuery read)
+{
+    GLint length = 0;
+    parameter(object, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0)
+        return std::string();
+    std::string info(static_cast<size_t>(length), '\0');
+    GLsizei written = 0;
+    read(object, length, &written, info.data());
+    info.resize(static_cast<size_t>(std::max(written, 0)));
+    return info;
+}
+
+}
+
 bool Shader::compileStage(GLenum stage, GLuint& ref, const std::string& source,
                           const char* heading, const char* suffix, bool geometry)
 {
@@ -105,14 +126,7 @@ bool Shader::compileStage(GLenum stage, GLuint& ref, const std::string& source,
     if (status != 0)
         return true;
 
-    GLint length = 0;
-    glGetShaderiv(ref, GL_INFO_LOG_LENGTH, &length);
-    std::string info(static_cast<size_t>(std::max(length, 0)), '\0');
-    GLsizei written = 0;
-    if (length > 0)
-        glGetShaderInfoLog(ref, length, &written, info.data());
-    info.resize(static_cast<size_t>(written));
-
+    const std::string info = infoLog(ref, glGetShaderiv, glGetShaderInfoLog);
     log += heading;
     log += "\n";
     log += "Shader: " + name + suffix + "\n";
@@ -163,10 +177,7 @@ bool Shader::link()
     GLint length = 0;
     glGetProgramiv(pref, GL_INFO_LOG_LENGTH, &length);
     if (length > 0) {
-        std::string info(static_cast<size_t>(length), '\0');
-        GLsizei written = 0;
-        glGetProgramInfoLog(pref, length, &written, info.data());
-        info.resize(static_cast<size_t>(written));
+        const std::string info = infoLog(pref, glGetProgramiv, glGetProgramInfoLog);
         ok = false;
         log = "Error while linking shader pair\n";
         log += "Shader: " + name + "\n";
@@ -181,12 +192,30 @@ bool Shader::link()
 
 namespace {
 
-// A name buffer as long as GL's longest active name (terminator included).
-std::vector<char> nameBuffer(GLuint program, GLenum maxLengthQuery)
+using ActiveQuery = void (*)(GLuint, GLuint, GLsizei, GLsizei*, GLint*, GLenum*, GLchar*);
+using LocationQuery = GLint (*)(GLuint, const GLchar*);
+
+// Every active uniform or attribute, named in full (GL's longest name sizes the buffer).
+template <typename Info>
+std::vector<Info> listActive(GLuint program, GLenum countQuery, GLenum maxLengthQuery,
+                             ActiveQuery query, LocationQuery locate)
 {
-    GLint maxLength = 0;
+    GLint count = 0, maxLength = 0;
+    glGetProgramiv(program, countQuery, &count);
     glGetProgramiv(program, maxLengthQuery, &maxLength);
-    return std::vector<char>(static_cast<size_t>(std::max(maxLength, 1)) + 1, '\0');
+    std::vector<char> buffer(static_cast<size_t>(std::max(maxLength, 1)) + 1, '\0');
+    std::vector<Info> found;
+    for (GLint i = 0; i < count; ++i) {
+        Info info;
+        GLsizei length = 0;
+        query(program, static_cast<GLuint>(i), static_cast<GLsizei>(buffer.size()), &length,
+              &info.size, &info.type, buffer.data());
+        info.name.assign(buffer.data(), static_cast<size_t>(length));
+        info.length = length;
+        info.location = locate(program, info.name.c_str());
+        found.push_back(info);
+    }
+    return found;
 }
 
 }
@@ -195,21 +224,9 @@ void Shader::listUniforms()
 {
     uniforms.clear();
     vlm::logLine("Shader ", name);
-    GLint count = 0;
-    glGetProgramiv(pref, GL_ACTIVE_UNIFORMS, &count);
-    std::vector<char> buffer = nameBuffer(pref, GL_ACTIVE_UNIFORM_MAX_LENGTH);
-    for (GLint i = 0; i < count; ++i) {
-        GLsizei length = 0;
-        GLint size = 0;
-        GLenum type = 0;
-        glGetActiveUniform(pref, static_cast<GLuint>(i), static_cast<GLsizei>(buffer.size()),
-                           &length, &size, &type, buffer.data());
-        UniformInfo info;
-        info.name.assign(buffer.data(), static_cast<size_t>(length));
-        info.location = glGetUniformLocation(pref, info.name.c_str());
-        info.length = length;
-        info.type = type;
-        info.size = size;
+    for (const UniformInfo& info : listActive<UniformInfo>(pref, GL_ACTIVE_UNIFORMS,
+                                                           GL_ACTIVE_UNIFORM_MAX_LENGTH,
+                                                           glGetActiveUniform, glGetUniformLocation)) {
         vlm::logLine("-> Uniform : ", info.name);
         uniforms[info.name] = info;
     }
@@ -221,25 +238,12 @@ void Shader::listAttributes()
     attributesByLocation.clear();
     attributeSignature.clear();
     attributeKey.clear();
-    GLint count = 0;
-    glGetProgramiv(pref, GL_ACTIVE_ATTRIBUTES, &count);
-    std::vector<char> buffer = nameBuffer(pref, GL_ACTIVE_ATTRIBUTE_MAX_LENGTH);
-    for (GLint i = 0; i < count; ++i) {
-        GLsizei length = 0;
-        GLint size = 0;
-        GLenum type = 0;
-        glGetActiveAttrib(pref, static_cast<GLuint>(i), static_cast<GLsizei>(buffer.size()),
-                          &length, &size, &type, buffer.data());
-        AttribInfo info;
-        info.name.assign(buffer.data(), static_cast<size_t>(length));
-        info.location = glGetAttribLocation(pref, info.name.c_str());
-        info.length = length;
-        info.type = type;
-        info.size = size;
+    for (const AttribInfo& info : listActive<AttribInfo>(pref, GL_ACTIVE_ATTRIBUTES,
+                                                         GL_ACTIVE_ATTRIBUTE_MAX_LENGTH,
+                                                         glGetActiveAttrib, glGetAttribLocation)) {
         // Built-in inputs (gl_VertexID, gl_InstanceID) have no location and take no array.
-        if (info.name == "gl_InstanceID" || info.location < 0)
-            continue;
-        attributes[info.name] = info;
+        if (info.name != "gl_InstanceID" && info.location >= 0)
+            attributes[info.name] = info;
     }
     for (const auto& entry : attributes)
         attributesByLocation.push_back(entry.second);
@@ -296,37 +300,27 @@ void Shader::unbindTextures()
 
 void Shader::setInt(std::string_view uniform, int v)
 {
-    const int location = getUniformLocation(uniform);
-    if (location != -1)
-        glUniform1i(location, v);
+    setUniform(uniform, [&](int l) { glUniform1i(l, v); });
 }
 
 void Shader::setFloat(std::string_view uniform, float v)
 {
-    const int location = getUniformLocation(uniform);
-    if (location != -1)
-        glUniform1f(location, v);
+    setUniform(uniform, [&](int l) { glUniform1f(l, v); });
 }
 
 void Shader::setFloat2(std::string_view uniform, float x, float y)
 {
-    const int location = getUniformLocation(uniform);
-    if (location != -1)
-        glUniform2f(location, x, y);
+    setUniform(uniform, [&](int l) { glUniform2f(l, x, y); });
 }
 
 void Shader::setFloat3(std::string_view uniform, float x, float y, float z)
 {
-    const int location = getUniformLocation(uniform);
-    if (location != -1)
-        glUniform3f(location, x, y, z);
+    setUniform(uniform, [&](int l) { glUniform3f(l, x, y, z); });
 }
 
 void Shader::setFloat4(std::string_view uniform, float x, float y, float z, float w)
 {
-    const int location = getUniformLocation(uniform);
-    if (location != -1)
-        glUniform4f(location, x, y, z, w);
+    setUniform(uniform, [&](int l) { glUniform4f(l, x, y, z, w); });
 }
 
 void Shader::setVec2(std::string_view uniform, glm::vec2 v)
@@ -336,9 +330,7 @@ void Shader::setVec2(std::string_view uniform, glm::vec2 v)
 
 void Shader::setVec2fv(std::string_view uniform, const float* v)
 {
-    const int location = getUniformLocation(uniform);
-    if (location != -1)
-        glUniform2fv(location, 1, v);
+    setUniform(uniform, [&](int l) { glUniform2fv(l, 1, v); });
 }
 
 void Shader::setVec3(std::string_view uniform, glm::vec3 v)
@@ -348,9 +340,7 @@ void Shader::setVec3(std::string_view uniform, glm::vec3 v)
 
 void Shader::setVec3fv(std::string_view uniform, const float* v)
 {
-    const int location = getUniformLocation(uniform);
-    if (location != -1)
-        glUniform3fv(location, 1, v);
+    setUniform(uniform, [&](int l) { glUniform3fv(l, 1, v); });
 }
 
 void Shader::setVec4(std::string_view uniform, glm::vec4 v)
@@ -360,16 +350,12 @@ void Shader::setVec4(std::string_view uniform, glm::vec4 v)
 
 void Shader::setVec4fv(std::string_view uniform, const float* v)
 {
-    const int location = getUniformLocation(uniform);
-    if (location != -1)
-        glUniform4fv(location, 1, v);
+    setUniform(uniform, [&](int l) { glUniform4fv(l, 1, v); });
 }
 
 void Shader::setMatrix3(std::string_view uniform, const float* m)
 {
-    const int location = getUniformLocation(uniform);
-    if (location != -1)
-        glUniformMatrix3fv(location, 1, GL_FALSE, m);
+    setUniform(uniform, [&](int l) { glUniformMatrix3fv(l, 1, GL_FALSE, m); });
 }
 
 void Shader::setMatrix3(std::string_view uniform, const glm::mat3& m)
@@ -379,9 +365,7 @@ void Shader::setMatrix3(std::string_view uniform, const glm::mat3& m)
 
 void Shader::setMatrix4(std::string_view uniform, const float* m)
 {
-    const int location = getUniformLocation(uniform);
-    if (location != -1)
-        glUniformMatrix4fv(location, 1, GL_FALSE, m);
+    setUniform(uniform, [&](int l) { glUniformMatrix4fv(l, 1, GL_FALSE, m); });
 }
 
 void Shader::setMatrix4(std::string_view uniform, const glm::mat4& m)

@@ -19,7 +19,8 @@
 
 class Texture;
 
-struct UniformInfo {
+// What GL reports about one active uniform or attribute.
+struct ActiveVariable {
     int location = 0;
     std::string name;
     int length = 0;
@@ -27,13 +28,8 @@ struct UniformInfo {
     int size = 0;
 };
 
-struct AttribInfo {
-    int location = 0;
-    std::string name;
-    int length = 0;
-    GLenum type = 0;
-    int size = 0;
-};
+struct UniformInfo : ActiveVariable {};
+struct AttribInfo : ActiveVariable {};
 
 class Shader {
 public:
@@ -116,6 +112,13 @@ public:
     static int programSwitches;
 
 private:
+    template <typename Apply>
+    void setUniform(std::string_view uniform, Apply apply)
+    {
+        const int location = getUniformLocation(uniform);
+        if (location != -1)
+            apply(location);
+    }
     bool compileStage(GLenum stage, GLuint& ref, const std::string& source, const char* heading,
                       const char* suffix, bool geometry);
     void deleteProgram();

@@ -8,6 +8,8 @@
 
 #include <array>
 
+using rendertest::coverVS;
+using rendertest::drawCover;
 using rendertest::getInt;
 using rendertest::makeShader;
 using rendertest::pixel;
@@ -30,13 +32,6 @@ public:
 private:
     ScreenSettings* previous;
 };
-
-const char* const coverVS =
-    "#version 150\n"
-    "void main() {\n"
-    "  vec2 p = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);\n"
-    "  gl_Position = vec4(p, 0.0, 1.0);\n"
-    "}\n";
 
 const char* const mrtFS =
     "#version 330\n"
@@ -86,20 +81,13 @@ void expectBound(GLuint id)
     EXPECT_EQ(FBO::currentFramebuffer, id);
 }
 
-void drawWith(Shader& shader)
-{
-    static VertexArray* none = new VertexArray("none");
-    shader.bind();
-    none->bind();
-    glDrawArrays(GL_TRIANGLES, 0, 3);
 }
 
-}
+class FBOTest : public rendertest::GLTest {};
+class CubeMapFBOTest : public rendertest::GLTest {};
 
-TEST(FBO, ConstructorsMakeTargetsAndKeepTheRecordedBinding)
+TEST_F(FBOTest, ConstructorsMakeTargetsAndKeepTheRecordedBinding)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     Screen screen(320, 180);
     auto current = colorTarget(16, 16);
     fboBind(current.get());
@@ -139,14 +127,10 @@ TEST(FBO, ConstructorsMakeTargetsAndKeepTheRecordedBinding)
     EXPECT_EQ(bare.getWidth(), 32);
     EXPECT_EQ(bare.toString(), "FBO(32,16,COLOR_BUFFER)");
     expectBound(current->getId());
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(FBO, BindsAreCachedAndSetTheirViewports)
+TEST_F(FBOTest, BindsAreCachedAndSetTheirViewports)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     Screen screen(320, 240);  // letterbox 0, 30, 320, 180
     auto a = colorTarget(64, 32);
     auto b = colorTarget(16, 8);
@@ -179,14 +163,10 @@ TEST(FBO, BindsAreCachedAndSetTheirViewports)
     b.reset();
     expectBound(0);
     EXPECT_EQ(viewport(), box(0, 30, 320, 180));
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(FBO, BindAndClearClearsTheTargetAndResetsDirty)
+TEST_F(FBOTest, BindAndClearClearsTheTargetAndResetsDirty)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     Screen screen(320, 180);
     auto a = colorTarget(8, 8, true);
     fill(a.get(), 1, 0, 0, 1);
@@ -210,14 +190,10 @@ TEST(FBO, BindAndClearClearsTheTargetAndResetsDirty)
     fboBindAndClear(nullptr);  // nothing for the screen
     expectBound(a->getId());
     glClearColor(0, 0, 0, 0);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(FBO, MultipleColourTexturesDrawToTheirOwnOutputs)
+TEST_F(FBOTest, MultipleColourTexturesDrawToTheirOwnOutputs)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     Screen screen(320, 180);
     auto shader = makeShader("mrt", coverVS, mrtFS);
     auto mrt = colorTarget(8, 8);
@@ -232,7 +208,7 @@ TEST(FBO, MultipleColourTexturesDrawToTheirOwnOutputs)
         EXPECT_EQ(getInt(GL_DRAW_BUFFER0 + static_cast<GLenum>(i)),
                   static_cast<GLint>(GL_COLOR_ATTACHMENT0 + i));
     rendertest::clearTo(0, 0, 0, 0);
-    drawWith(*shader);
+    drawCover(*shader);
     EXPECT_EQ(readAttachment(mrt.get(), 0, 4, 4), red);
     EXPECT_EQ(readAttachment(mrt.get(), 1, 4, 4), green);
     EXPECT_EQ(readAttachment(mrt.get(), 2, 4, 4), blue);
@@ -246,14 +222,10 @@ TEST(FBO, MultipleColourTexturesDrawToTheirOwnOutputs)
     // Rebinding the MRT target restores all three outputs.
     fboBind(mrt.get());
     EXPECT_EQ(getInt(GL_DRAW_BUFFER2), GL_COLOR_ATTACHMENT2);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(FBO, MadeAttachmentsAreNamedAfterTheFramebuffer)
+TEST_F(FBOTest, MadeAttachmentsAreNamedAfterTheFramebuffer)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     FBO fbo(8, 8);
     fbo.addColorTexture(GL_RGBA8, GL_RGBA);
     fbo.addDepthTexture(GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT);
@@ -281,13 +253,10 @@ TEST(FBO, MadeAttachmentsAreNamedAfterTheFramebuffer)
         EXPECT_EQ(static_cast<GLuint>(name), ds->getId());
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(FBO, AttachedTexturesAreUsedAsGiven)
+TEST_F(FBOTest, AttachedTexturesAreUsedAsGiven)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     Texture color(8, 8, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE);
     Texture depth(8, 8, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT);
     Texture depthStencil(8, 8, GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8);
@@ -307,13 +276,10 @@ TEST(FBO, AttachedTexturesAreUsedAsGiven)
     // The framebuffer deleted none of them.
     EXPECT_TRUE(glIsTexture(color.getId()));
     EXPECT_TRUE(glIsTexture(depthStencil.getId()));
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(FBO, CompletenessMessages)
+TEST_F(FBOTest, CompletenessMessages)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     struct Text {
         GLenum code;
         const char* text;
@@ -371,14 +337,10 @@ TEST(FBO, CompletenessMessages)
     fboBindTexture(complete.get());
     EXPECT_EQ(static_cast<GLuint>(getInt(GL_TEXTURE_BINDING_2D)), complete->getColorTexture(0)->getId());
     glBindTexture(GL_TEXTURE_2D, 0);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(FBO, NullIsTheScreen)
+TEST_F(FBOTest, NullIsTheScreen)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto fbo = colorTarget(256, 128, true);
     EXPECT_EQ(fboGetWidth(nullptr), 0);
     EXPECT_EQ(fboGetHeight(nullptr), 0);
@@ -408,13 +370,10 @@ TEST(FBO, NullIsTheScreen)
     fboDraw(fbo.get());
     fboDrawImmediate(fbo.get(), 0.5f);
     CubeMapFBO::drawDebug(0);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(FBO, BlitsLeaveTheRecordedTargetBound)
+TEST_F(FBOTest, BlitsLeaveTheRecordedTargetBound)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     Screen screen(320, 180);
     auto shader = makeShader("blue", coverVS, blueFS);
     auto a = colorTarget(8, 8);
@@ -428,7 +387,7 @@ TEST(FBO, BlitsLeaveTheRecordedTargetBound)
     fboBind(a.get());
     fboBlitColor(b.get(), 0, c.get(), 0, GL_NEAREST);
     expectBound(a->getId());
-    drawWith(*shader);
+    drawCover(*shader);
     EXPECT_EQ(readAttachment(a.get(), 0, 4, 4), blue);
     EXPECT_EQ(readAttachment(c.get(), 0, 4, 4), green);
 
@@ -439,7 +398,7 @@ TEST(FBO, BlitsLeaveTheRecordedTargetBound)
     expectBound(c->getId());
     EXPECT_EQ(pixel(1, 4), red);
     EXPECT_EQ(pixel(6, 4), green);
-    drawWith(*shader);
+    drawCover(*shader);
     EXPECT_EQ(pixel(6, 4), blue);
 
     // A later per-frame clear hits the framebuffer, not the screen.
@@ -454,14 +413,10 @@ TEST(FBO, BlitsLeaveTheRecordedTargetBound)
     glClearColor(0, 0, 0, 0);
     EXPECT_EQ(readAttachment(b.get(), 0, 2, 2), (RGBA{255, 255, 255, 255}));
     EXPECT_EQ(readAttachment(c.get(), 0, 2, 2), red);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(FBO, BlitIntoOneOutputKeepsTheOtherOutputs)
+TEST_F(FBOTest, BlitIntoOneOutputKeepsTheOtherOutputs)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     Screen screen(320, 180);
     auto shader = makeShader("mrt", coverVS, mrtFS);
     auto mrt = colorTarget(8, 8);
@@ -477,18 +432,14 @@ TEST(FBO, BlitIntoOneOutputKeepsTheOtherOutputs)
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(getInt(GL_DRAW_BUFFER0 + static_cast<GLenum>(i)),
                   static_cast<GLint>(GL_COLOR_ATTACHMENT0 + i));
-    drawWith(*shader);
+    drawCover(*shader);
     EXPECT_EQ(readAttachment(mrt.get(), 0, 1, 1), red);
     EXPECT_EQ(readAttachment(mrt.get(), 1, 1, 1), green);
     EXPECT_EQ(readAttachment(mrt.get(), 2, 1, 1), blue);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(FBO, BlitsScaleToWholeTargetsAndTheWholeWindow)
+TEST_F(FBOTest, BlitsScaleToWholeTargetsAndTheWholeWindow)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     Screen screen(320, 180);  // the test window's size
     auto small = colorTarget(4, 4);
     auto big = colorTarget(16, 16);
@@ -512,14 +463,10 @@ TEST(FBO, BlitsScaleToWholeTargetsAndTheWholeWindow)
             GL_NEAREST);
     EXPECT_EQ(readAttachment(big.get(), 0, 8, 8), green);
     expectBound(0);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(FBO, DepthBlitCopiesDepth)
+TEST_F(FBOTest, DepthBlitCopiesDepth)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     Screen screen(320, 180);
     auto a = colorTarget(8, 8, true);
     auto b = colorTarget(8, 8, true);
@@ -539,14 +486,10 @@ TEST(FBO, DepthBlitCopiesDepth)
     glReadPixels(3, 3, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, FBO::currentFramebuffer);
     EXPECT_NEAR(depth, 0.25f, 1e-3);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(CubeMapFBO, RendersIntoEachFace)
+TEST_F(CubeMapFBOTest, RendersIntoEachFace)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     Screen screen(320, 240);
     auto recorded = colorTarget(4, 4);
     fboBind(recorded.get());
@@ -583,6 +526,4 @@ TEST(CubeMapFBO, RendersIntoEachFace)
     fboBind(recorded.get());
     expectBound(recorded->getId());
     EXPECT_EQ(viewport(), box(0, 0, 4, 4));
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }

@@ -47,9 +47,10 @@ glm::vec3 position(const VAO& mesh, int v)
 
 }
 
-TEST(Geometry, SharedMeshes)
+class GeometryTest : public rendertest::GLTest {};
+
+TEST_F(GeometryTest, SharedMeshes)
 {
-    REQUIRE_GL();
     ensureGeometry();
     struct Case {
         VAO* mesh;
@@ -74,10 +75,8 @@ TEST(Geometry, SharedMeshes)
     EXPECT_FALSE(Geometry::quadLines->hasMapping("in_UV0"));
 }
 
-TEST(Geometry, TextureQuadsKeepTheTopRowAtTheTop)
+TEST_F(GeometryTest, TextureQuadsKeepTheTopRowAtTheTop)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     ensureGeometry();
     auto shader = makeShader("quad", placedVS, texturedFS);
     auto texture = quadrants();
@@ -116,14 +115,10 @@ TEST(Geometry, TextureQuadsKeepTheTopRowAtTheTop)
 
     // The fixed-function helper is a harmless no-op in a core context.
     texture->drawImmediate(glm::vec2(1, 1));
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(Geometry, QuadOutlineIsFourSegments)
+TEST_F(GeometryTest, QuadOutlineIsFourSegments)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     ensureGeometry();
     auto shader = makeShader(
         "lines",
@@ -146,13 +141,10 @@ TEST(Geometry, QuadOutlineIsFourSegments)
     EXPECT_EQ(litInMiddleRow, 2);  // left and right edges
     EXPECT_EQ(litInMiddleColumn, 2);  // top and bottom edges
     EXPECT_FALSE(lit(8, 8));
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(Geometry, CubeAndSkyboxSpanTheirSizes)
+TEST_F(GeometryTest, CubeAndSkyboxSpanTheirSizes)
 {
-    REQUIRE_GL();
     struct Case {
         VAO* mesh;
         glm::vec3 half;

@@ -84,4 +84,41 @@ void clearTo(float r, float g, float b, float a)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 
+void expectNear(const RGBA& got, const RGBA& want)
+{
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(got[i], want[i], 1) << "channel " << i;
+}
+
+const char* const coverVS =
+    "#version 150\n"
+    "void main() {\n"
+    "  vec2 p = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);\n"
+    "  gl_Position = vec4(p, 0.0, 1.0);\n"
+    "}\n";
+
+void drawCover(Shader& shader)
+{
+    // Core profiles draw only with a vertex array bound; this one stays empty.
+    static VertexArray* empty = new VertexArray("empty");
+    shader.bind();
+    empty->bind();
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+}
+
+void GLTest::SetUp()
+{
+    if (!testsupport::glAvailable())
+        GTEST_SKIP() << "no OpenGL 3.2 context";
+    resetBindCaches();
+}
+
+void GLTest::TearDown()
+{
+    if (!testsupport::glAvailable())
+        return;
+    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+    resetBindCaches();
+}
+
 }

@@ -44,7 +44,23 @@ public:
     int height;
 };
 
-// Draw state every test starts from.
+// Clears colour, depth and stencil of the bound framebuffer.
 void clearTo(float r, float g, float b, float a);
+
+// Each channel within one step.
+void expectNear(const RGBA& got, const RGBA& want);
+
+// One triangle that covers the viewport, made from gl_VertexID alone.
+extern const char* const coverVS;
+// Draws coverVS's triangle with the shader (bound here) and no vertex buffers.
+void drawCover(Shader& shader);
+
+// Base of the rendering tests: skips without GL, starts with nothing bound and
+// ends with no GL error pending (and nothing bound again).
+class GLTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
 
 }

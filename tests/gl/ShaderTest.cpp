@@ -12,35 +12,15 @@
 using rendertest::getInt;
 using rendertest::makeShader;
 using rendertest::pixel;
+using rendertest::coverVS;
+using rendertest::drawCover;
+using rendertest::expectNear;
 using rendertest::RGBA;
 
 namespace {
 
-// One triangle that covers the viewport, from gl_VertexID alone.
-const char* const coverVS =
-    "#version 150\n"
-    "void main() {\n"
-    "  vec2 p = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);\n"
-    "  gl_Position = vec4(p, 0.0, 1.0);\n"
-    "}\n";
-
 const char* const redFS =
     "#version 150\nout vec4 color;\nvoid main() { color = vec4(1.0, 0.0, 0.0, 1.0); }\n";
-
-void expectNear(const RGBA& got, const RGBA& want)
-{
-    for (int i = 0; i < 4; ++i)
-        EXPECT_NEAR(got[i], want[i], 1) << "channel " << i;
-}
-
-// Draws the covering triangle with the shader's current uniforms.
-RGBA drawCover(Shader& shader, VertexArray& none)
-{
-    shader.bind();
-    none.bind();
-    glDrawArrays(GL_TRIANGLES, 0, 3);
-    return pixel(1, 1);
-}
 
 struct Built {
     bool result;
@@ -62,10 +42,10 @@ GLuint parseRef(const std::string& dump, const std::string& key)
 
 }
 
-TEST(Shader, BuildsAndListsItsUniforms)
+class ShaderTest : public rendertest::GLTest {};
+
+TEST_F(ShaderTest, BuildsAndListsItsUniforms)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     Shader s("tint");
     s.setVertexSource(coverVS);
     s.setFragmentSource(
@@ -81,12 +61,10 @@ TEST(Shader, BuildsAndListsItsUniforms)
     EXPECT_EQ(std::set<std::string>(lines.begin() + 1, lines.end()),
               (std::set<std::string>{"-> Uniform : tint", "-> Uniform : gain"}));
     EXPECT_NE(s.getProgramId(), 0u);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(Shader, VersionFailureMessage)
+TEST_F(ShaderTest, VersionFailureMessage)
 {
-    REQUIRE_GL();
     for (const char* source : {"#VERSION 150\nvoid main(){}\n", "#version\n", "#version\t150\n",
                                "// first\n#version 150\n"}) {
         Shader s("bad");
@@ -105,10 +83,8 @@ TEST(Shader, VersionFailureMessage)
     }
 }
 
-TEST(Shader, CompileFailureMessages)
+TEST_F(ShaderTest, CompileFailureMessages)
 {
-    REQUIRE_GL();
-    testsupport::drainGLErrors();
     const char* const broken = "#version 150\nvoid main() { this is not glsl }\n";
     const char* const passGS =
         "#version 150\nlayout(triangles) in;\nlayout(triangle_strip, max_vertices = 3) out;\n"
@@ -153,10 +129,8 @@ TEST(Shader, CompileFailureMessages)
     }
 }
 
-TEST(Shader, LinkFailureReplacesTheLog)
+TEST_F(ShaderTest, LinkFailureReplacesTheLog)
 {
-    REQUIRE_GL();
-    testsupport::drainGLErrors();
     Shader s("pair");
     s.setVertexSource("#version 150\nvoid main() { oops }\n");
     // Compiles, but a stage without main does not link.
@@ -171,12 +145,10 @@ TEST(Shader, LinkFailureReplacesTheLog)
     EXPECT_EQ(s.getLog().substr(0, head.size()), head);
     EXPECT_GT(s.getLog().size(), head.size());
     EXPECT_EQ(built.out, s.getLog() + "\n");
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(Shader, CompileFailuresAppendOnARerun)
+TEST_F(ShaderTest, CompileFailuresAppendOnARerun)
 {
-    REQUIRE_GL();
     Shader s("twice");
     s.setVertexSource("#version 150\nvoid main() { oops }\n");
     s.setFragmentSource(redFS);
@@ -186,10 +158,8 @@ TEST(Shader, CompileFailuresAppendOnARerun)
     EXPECT_EQ(s.getLog(), first + first);
 }
 
-TEST(Shader, RerunReleasesTheEarlierObjects)
+TEST_F(ShaderTest, RerunReleasesTheEarlierObjects)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto s = makeShader("again", coverVS, redFS);
     s->bind();
     const GLuint program = s->getProgramId();
@@ -206,13 +176,10 @@ TEST(Shader, RerunReleasesTheEarlierObjects)
     const GLuint second = s->getProgramId();
     s.reset();
     EXPECT_FALSE(glIsProgram(second));
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(Shader, BindIsCachedAndCounted)
+TEST_F(ShaderTest, BindIsCachedAndCounted)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto a = makeShader("a", coverVS, redFS);
     auto b = makeShader("b", coverVS, redFS);
     const int before = Shader::programSwitches;
@@ -228,9 +195,8 @@ TEST(Shader, BindIsCachedAndCounted)
     EXPECT_EQ(getInt(GL_CURRENT_PROGRAM), static_cast<GLint>(a->getProgramId()));
 }
 
-TEST(Shader, AttributesInLocationOrderWithoutBuiltIns)
+TEST_F(ShaderTest, AttributesInLocationOrderWithoutBuiltIns)
 {
-    REQUIRE_GL();
     const std::string fragment =
         "#version 330\nflat in int id;\nin vec4 mix_;\nout vec4 color;\n"
         "void main() { color = mix_ + vec4(id); }\n";
@@ -269,9 +235,8 @@ TEST(Shader, AttributesInLocationOrderWithoutBuiltIns)
     EXPECT_NE(spread->getAttributeKey(), first->getAttributeKey());
 }
 
-TEST(Shader, LongNamesAreKeptWhole)
+TEST_F(ShaderTest, LongNamesAreKeptWhole)
 {
-    REQUIRE_GL();
     const std::string uniform = "tintOfAnUncommonlyLongUniformNameBeyondThirtyTwo";
     const std::string attribute = "in_AnAttributeWithANameLongerThanThirtyTwo";
     auto s = makeShader("long",
@@ -285,10 +250,8 @@ TEST(Shader, LongNamesAreKeptWhole)
     EXPECT_EQ(s->getAttributeSignature(), attribute);
 }
 
-TEST(Shader, MissingUniformIsReportedOnEveryCall)
+TEST_F(ShaderTest, MissingUniformIsReportedOnEveryCall)
 {
-    REQUIRE_GL();
-    testsupport::drainGLErrors();
     auto s = makeShader("blur", coverVS, redFS);
     s->bind();
     VLMPulsvek::glError = false;
@@ -299,13 +262,10 @@ TEST(Shader, MissingUniformIsReportedOnEveryCall)
     EXPECT_EQ(out.lines(), std::vector<std::string>(
                                3, "ERROR: Shader blur : Uniform variable 'offset' not found!"));
     EXPECT_TRUE(VLMPulsvek::glError);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(Shader, SettersReachTheProgram)
+TEST_F(ShaderTest, SettersReachTheProgram)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto s = makeShader("setters", coverVS,
                         "#version 150\n"
                         "uniform int which; uniform float f; uniform vec2 v2; uniform vec3 v3;\n"
@@ -320,7 +280,6 @@ TEST(Shader, SettersReachTheProgram)
                         "  else color = m4[2];\n"
                         "}\n");
     rendertest::RawTarget target(4, 4);
-    VertexArray none("none");
     const glm::vec2 a2(0.2f, 0.4f);
     const glm::vec3 a3(0.6f, 0.2f, 0.8f);
     const glm::vec4 a4(0.4f, 0.6f, 0.2f, 0.8f);
@@ -355,16 +314,13 @@ TEST(Shader, SettersReachTheProgram)
         s->setInt("which", c.which);
         c.set(*s);
         rendertest::clearTo(0, 0, 0, 0);
-        expectNear(drawCover(*s, none), c.expected);
+        drawCover(*s);
+        expectNear(pixel(1, 1), c.expected);
     }
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(Shader, TexturesGoToTheirUnits)
+TEST_F(ShaderTest, TexturesGoToTheirUnits)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto s = makeShader("units", coverVS,
                         "#version 150\nuniform sampler2D a, b, c, d, e;\nuniform samplerCube cube;\n"
                         "out vec4 color;\n"
@@ -392,7 +348,6 @@ TEST(Shader, TexturesGoToTheirUnits)
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 
     rendertest::RawTarget target(4, 4);
-    VertexArray none("none");
     s->bind();
     s->setTexture0("a", ta.get());
     s->setTexture1("b", tb.get());
@@ -415,7 +370,8 @@ TEST(Shader, TexturesGoToTheirUnits)
     }
     glActiveTexture(GL_TEXTURE0);
     rendertest::clearTo(0, 0, 0, 0);
-    expectNear(drawCover(*s, none), {51, 103, 153, 204});
+    drawCover(*s);
+    expectNear(pixel(1, 1), {51, 103, 153, 204});
 
     s->unbindTextures();
     EXPECT_EQ(getInt(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
@@ -427,8 +383,6 @@ TEST(Shader, TexturesGoToTheirUnits)
     }
     glActiveTexture(GL_TEXTURE0);
     glDeleteTextures(1, &cube);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
 TEST(ShaderDeathTest, TextureUnitsBeyondTheTableEndTheProgram)

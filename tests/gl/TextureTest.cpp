@@ -45,10 +45,10 @@ std::vector<unsigned char> ramp(size_t texelCount)
 
 }
 
-TEST(Texture, CreateAllocatesStorageOfTheTarget)
+class TextureTest : public rendertest::GLTest {};
+
+TEST_F(TextureTest, CreateAllocatesStorageOfTheTarget)
 {
-    REQUIRE_GL();
-    testsupport::drainGLErrors();
     struct Case {
         GLenum target;
         int width, height, depth;
@@ -82,9 +82,8 @@ TEST(Texture, CreateAllocatesStorageOfTheTarget)
     }
 }
 
-TEST(Texture, ConstructorsRecordDefaults)
+TEST_F(TextureTest, ConstructorsRecordDefaults)
 {
-    REQUIRE_GL();
     Texture empty(16, 8, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE);
     EXPECT_EQ(empty.getTarget(), static_cast<GLenum>(GL_TEXTURE_2D));
     EXPECT_EQ(empty.getName(), "");
@@ -109,9 +108,8 @@ TEST(Texture, ConstructorsRecordDefaults)
     EXPECT_EQ(wrapped.getTarget(), static_cast<GLenum>(GL_TEXTURE_2D));
 }
 
-TEST(Texture, DestructorDeletesTheGLName)
+TEST_F(TextureTest, DestructorDeletesTheGLName)
 {
-    REQUIRE_GL();
     GLuint id = 0;
     {
         Texture t(2, 2, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE);
@@ -121,10 +119,8 @@ TEST(Texture, DestructorDeletesTheGLName)
     EXPECT_FALSE(glIsTexture(id));
 }
 
-TEST(Texture, UpdateTextureWritesSubImagesOfLevelZero)
+TEST_F(TextureTest, UpdateTextureWritesSubImagesOfLevelZero)
 {
-    REQUIRE_GL();
-    testsupport::drainGLErrors();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const std::vector<unsigned char> zero(4 * 4 * 4, 0);
     const unsigned char patch[8] = {10, 20, 30, 40, 50, 60, 70, 80};
@@ -146,12 +142,10 @@ TEST(Texture, UpdateTextureWritesSubImagesOfLevelZero)
     Texture t3(GL_TEXTURE_3D, 0, GL_RGBA8, 2, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, zero.data());
     t3.updateTexture(patch, 0, 0, 2, 1);
     EXPECT_EQ(texels(t3, 8), std::vector<unsigned char>(zero.begin(), zero.begin() + 32));
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(Texture, SetSizeChangesTheWholeImageUpdateNotTheStorage)
+TEST_F(TextureTest, SetSizeChangesTheWholeImageUpdateNotTheStorage)
 {
-    REQUIRE_GL();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const std::vector<unsigned char> zero(4 * 4 * 4, 0);
     Texture t(4, 4, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, zero.data());
@@ -162,13 +156,10 @@ TEST(Texture, SetSizeChangesTheWholeImageUpdateNotTheStorage)
     std::copy(row, row + 8, expected.begin());
     EXPECT_EQ(texels(t, 16), expected);
     EXPECT_EQ(levelSize(t).width, 4);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(Texture, FiltersAndWrapsReachGLAndLeaveNothingBound)
+TEST_F(TextureTest, FiltersAndWrapsReachGLAndLeaveNothingBound)
 {
-    REQUIRE_GL();
-    testsupport::drainGLErrors();
     Texture t(4, 4, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE);
     t.unbind();
     t.setWrapAll(GL_MIRRORED_REPEAT);
@@ -198,15 +189,12 @@ TEST(Texture, FiltersAndWrapsReachGLAndLeaveNothingBound)
     t.generateMipmap(true);
     EXPECT_TRUE(t.isMipmapped());
     EXPECT_EQ(getInt(GL_TEXTURE_BINDING_2D), 0);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(Texture, AnisotropyIsClampedToTheDeviceRange)
+TEST_F(TextureTest, AnisotropyIsClampedToTheDeviceRange)
 {
-    REQUIRE_GL();
     if (!GLEW_EXT_texture_filter_anisotropic)
         GTEST_SKIP() << "no anisotropic filtering";
-    testsupport::drainGLErrors();
     GLfloat maximum = 0;
     glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maximum);
     ASSERT_GE(maximum, 1.0f);
@@ -228,9 +216,8 @@ TEST(Texture, AnisotropyIsClampedToTheDeviceRange)
     }
 }
 
-TEST(Texture, ByteSizeDoesNotOverflow)
+TEST_F(TextureTest, ByteSizeDoesNotOverflow)
 {
-    REQUIRE_GL();
     struct Case {
         int width, height, bpp;
         std::int64_t expected;
@@ -249,9 +236,8 @@ TEST(Texture, ByteSizeDoesNotOverflow)
     }
 }
 
-TEST(Texture, ToStringDump)
+TEST_F(TextureTest, ToStringDump)
 {
-    REQUIRE_GL();
     const GLuint id = Texture::generateId();
     Texture t("sky", id);
     t.setSize(256, 256);

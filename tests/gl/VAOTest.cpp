@@ -9,6 +9,7 @@
 using rendertest::getInt;
 using rendertest::makeShader;
 using rendertest::pixel;
+using rendertest::expectNear;
 using rendertest::RGBA;
 
 namespace {
@@ -29,12 +30,6 @@ void rectangle(float x0, float y0, float x1, float y1, float* out, int stride)
         out[v * stride] = corners[v][0];
         out[v * stride + 1] = corners[v][1];
     }
-}
-
-void expectNear(const RGBA& got, const RGBA& want)
-{
-    for (int i = 0; i < 4; ++i)
-        EXPECT_NEAR(got[i], want[i], 1) << "channel " << i;
 }
 
 void expectCacheMatchesGL()
@@ -85,10 +80,10 @@ const float blue[3] = {0, 0, 1};
 
 }
 
-TEST(VAO, LayoutOfSeparateAndInterleavedBuffers)
+class VAOTest : public rendertest::GLTest {};
+
+TEST_F(VAOTest, LayoutOfSeparateAndInterleavedBuffers)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     VAO separate("separate");
     float positions[18] = {}, uvs[12] = {}, normals[18] = {};
     separate.createBuffer(GL_FLOAT, 18, positions, GL_STATIC_DRAW);
@@ -133,13 +128,10 @@ TEST(VAO, LayoutOfSeparateAndInterleavedBuffers)
     VAO empty("empty");
     empty.upload();
     EXPECT_EQ(empty.getVertexCount(), 0);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(VAO, InterleavedFloatAndIntegerAttributesDraw)
+TEST_F(VAOTest, InterleavedFloatAndIntegerAttributesDraw)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     // A float buffer of position (2) + colour (3), and a byte buffer of integer props (4).
     auto shader = makeShader(
         "props",
@@ -182,14 +174,10 @@ TEST(VAO, InterleavedFloatAndIntegerAttributesDraw)
     expectNear(pixel(1, 1), {51, 102, 30, 43});
     expectNear(pixel(6, 2), {204, 153, 70, 250});
     expectCacheMatchesGL();
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(VAO, VertexArraysAreCachedPerLayoutAndMatchGL)
+TEST_F(VAOTest, VertexArraysAreCachedPerLayoutAndMatchGL)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto plain = makeShader("plain", positionColorVS, colorFS);
     auto same = makeShader("same", positionColorVS, colorFS);
     auto positionOnly = makeShader(
@@ -235,14 +223,10 @@ TEST(VAO, VertexArraysAreCachedPerLayoutAndMatchGL)
     EXPECT_EQ(renderStats.drawCalls - draws, 2);
     expectNear(pixel(1, 1), {255, 0, 0, 255});
     expectNear(pixel(6, 1), {255, 255, 255, 255});
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(VAO, SameNamesAtOtherLocationsGetTheirOwnVertexArray)
+TEST_F(VAOTest, SameNamesAtOtherLocationsGetTheirOwnVertexArray)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto shaderAt = [](int position, int color) {
         return makeShader("at" + std::to_string(position),
                           "#version 330\n"
@@ -269,14 +253,10 @@ TEST(VAO, SameNamesAtOtherLocationsGetTheirOwnVertexArray)
         expectNear(pixel(6, 1), {0, 255, 0, 255});
     }
     EXPECT_EQ(mesh->getVertexArrays().size(), 2u);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(VAO, UploadingAnIndexBufferLeavesOtherMeshesAlone)
+TEST_F(VAOTest, UploadingAnIndexBufferLeavesOtherMeshesAlone)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto shader = makeShader("plain", positionColorVS, colorFS);
     auto left = indexedSquare("left", -1, -1, 0, 1, red);
     left->bind(shader.get());
@@ -314,14 +294,10 @@ TEST(VAO, UploadingAnIndexBufferLeavesOtherMeshesAlone)
     // Triangle (0,-1) (1,-1) (1,1) covers the lower right corner only.
     expectNear(pixel(7, 0), {0, 0, 255, 255});
     expectNear(pixel(4, 3), {0, 0, 0, 0});
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(VAO, MappedVertexBufferWritesThrough)
+TEST_F(VAOTest, MappedVertexBufferWritesThrough)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto shader = makeShader("plain", positionColorVS, colorFS);
     auto mesh = twoHalves(red, red);
     VBO* buffer = mesh->getBuffer(mesh->getBufferData(0));
@@ -339,14 +315,10 @@ TEST(VAO, MappedVertexBufferWritesThrough)
     mesh->bind(shader.get());
     mesh->draw();
     expectNear(pixel(2, 2), {0, 255, 0, 255});
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(VAO, InstancesAdvancePerDivisorAndIgnoreIndices)
+TEST_F(VAOTest, InstancesAdvancePerDivisorAndIgnoreIndices)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto shader = makeShader(
         "instanced",
         "#version 150\nin vec2 in_Position;\nin vec3 in_Color;\nin vec2 in_Offset;\n"
@@ -380,14 +352,10 @@ TEST(VAO, InstancesAdvancePerDivisorAndIgnoreIndices)
     expectNear(pixel(4, 1), {0, 255, 0, 255});
     expectNear(pixel(2, 1), {0, 0, 0, 0});
     expectNear(pixel(7, 1), {0, 0, 0, 0});
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(VAO, BuiltInInputsNeedNoMapping)
+TEST_F(VAOTest, BuiltInInputsNeedNoMapping)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto shader = makeShader(
         "vertexid",
         "#version 150\nin vec2 in_Position;\nout vec4 vColor;\n"
@@ -397,14 +365,10 @@ TEST(VAO, BuiltInInputsNeedNoMapping)
     auto mesh = twoHalves(red, red);
     mesh->bind(shader.get());
     EXPECT_EQ(mesh->getVertexArrays().size(), 1u);
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(VAO, DestroyedMeshLeavesTheRecordTrue)
+TEST_F(VAOTest, DestroyedMeshLeavesTheRecordTrue)
 {
-    REQUIRE_GL();
-    rendertest::resetBindCaches();
     auto shader = makeShader("plain", positionColorVS, colorFS);
     auto mesh = twoHalves(red, red);
     mesh->bind(shader.get());
@@ -418,13 +382,10 @@ TEST(VAO, DestroyedMeshLeavesTheRecordTrue)
     next->draw();
     expectNear(pixel(1, 1), {0, 0, 255, 255});
     expectCacheMatchesGL();
-    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
-    rendertest::resetBindCaches();
 }
 
-TEST(VAO, TangentsPerWholeTriangle)
+TEST_F(VAOTest, TangentsPerWholeTriangle)
 {
-    REQUIRE_GL();
     struct Case {
         const char* what;
         float positions[9];
@@ -463,9 +424,8 @@ TEST(VAO, TangentsPerWholeTriangle)
     }
 }
 
-TEST(VAO, TangentsStayFiniteAndInsideTheArrays)
+TEST_F(VAOTest, TangentsStayFiniteAndInsideTheArrays)
 {
-    REQUIRE_GL();
     // Seven vertices: two whole triangles and one left over; the second triangle's
     // UVs are all equal, the third vertex set is a point.
     VAO mesh("odd");
