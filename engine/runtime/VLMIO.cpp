@@ -1,6 +1,7 @@
 #include "engine/runtime/VLMIO.h"
 
 #include "engine/runtime/Binary.h"
+#include "engine/runtime/Video.h"
 #include "util/Archive.h"
 #include "util/File.h"
 #include "util/Image.h"
@@ -112,6 +113,29 @@ Binary* loadBinaryFile(const std::string& path, int mode)
 Binary* loadBinaryFile(const std::string& path)
 {
     return loadBinaryFile(path, loadMode);
+}
+
+Video* loadVideoFile(const std::string& path, int mode)
+{
+    logVerbose("Loading video file : ", path);
+    std::unique_ptr<Video> video;
+    if (mode == 0) {
+        video = std::make_unique<Video>(path.c_str());
+    } else if (mode == 1) {
+        std::unique_ptr<File> file(readFile(path, mode));
+        if (file->isOpen()) {
+            std::vector<unsigned char> bytes = file->getBytes();
+            video = std::make_unique<Video>(bytes.data(), static_cast<unsigned int>(bytes.size()));
+        }
+    }
+    if (!video || !video->isLoaded())
+        return nullptr;
+    return video.release();
+}
+
+Video* loadVideoFile(const std::string& path)
+{
+    return loadVideoFile(path, loadMode);
 }
 
 }

@@ -8,6 +8,7 @@
 class Binary;
 class File;
 class Image;
+class Video;
 
 namespace VLMIO {
 
@@ -38,5 +39,8 @@ File* loadFile(const std::string& path);
 // Null when the file could not be read.
 Binary* loadBinaryFile(const std::string& path, int mode);
 Binary* loadBinaryFile(const std::string& path);
+// Null when the video did not load.
+Video* loadVideoFile(const std::string& path, int mode);
+Video* loadVideoFile(const std::string& path);
 
 }
