@@ -3,6 +3,7 @@
 #include "engine/render/Engine.h"
 #include "engine/render/Texture.h"
 #include "engine/runtime/Binary.h"
+#include "engine/runtime/ResourceDefinition.h"
 #include "engine/runtime/UnpackAlignment.h"
 #include "engine/runtime/Video.h"
 #include "util/Archive.h"
@@ -146,9 +147,6 @@ Video* loadVideoFile(const std::string& path)
 
 }
 
-// The texture loaders take the definition records of the resource declarations.
-#if __has_include("engine/runtime/ResourceDefinition.h")
-#include "engine/runtime/ResourceDefinition.h"
 namespace VLMIO {
 
 namespace {
@@ -382,4 +380,3 @@ Texture* loadTexture2D(const std::string& file, bool mipmap)
 }
 
 }
-#endif

@@ -1,6 +1,3 @@
-// Texture loading needs the definition records of the resource declarations.
-#if __has_include("engine/runtime/ResourceDefinition.h")
-
 #include "engine/runtime/VLMIO.h"
 
 #include "engine/render/Texture.h"
@@ -293,5 +290,3 @@ TEST_P(TextureTree, VerboseNamesTheTextureFile)
 
 INSTANTIATE_TEST_SUITE_P(Modes, TextureTree, ::testing::Values(0, 1),
                          [](const ::testing::TestParamInfo<int>& info) { return info.param == 0 ? "Folders" : "Archive"; });
-
-#endif
