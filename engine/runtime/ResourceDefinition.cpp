@@ -2,8 +2,14 @@
 
 #include "engine/render/Engine.h"
 #include "engine/render/ScreenSettings.h"
+#include "engine/render/FBO.h"
 #include "engine/runtime/DataBinaryPool.h"
 #include "engine/runtime/DataEffectPool.h"
+#include "engine/runtime/DataFBOPool.h"
+#include "engine/runtime/DataObjectPool.h"
+#include "engine/runtime/DataShaderPool.h"
+#include "engine/runtime/DataTexturePool.h"
+#include "engine/runtime/DataVideoPool.h"
 #include "engine/runtime/Effect.h"
 #include "util/Assert.h"
 
@@ -80,6 +86,14 @@ void ResourceDefinition::setMusic(const std::string& file)
     VLMPulsvek::musicFile = file;
 }
 
+void ResourceDefinition::addFBO(const std::string& name, FBO* fbo)
+{
+    VLM_ASSERT(VLMPulsvek::fboDataPool != NULL);
+    VLMPulsvek::fboDataPool->addFBO(name, fbo);
+    fboBindAndClear(fbo);
+    fboBind(nullptr);
+}
+
 void ResourceDefinition::registerEffect(const std::string& className, Effect* prototype)
 {
     VLM_ASSERT(VLMPulsvek::effectDataPool != NULL);
@@ -100,9 +114,44 @@ Effect* ResourceDefinition::createEffectInstance(const std::string& className, c
     return instance;
 }
 
+Shader* ResourceDefinition::getShader(const std::string& name)
+{
+    Shader* shader = VLMPulsvek::shaderDataPool ? VLMPulsvek::shaderDataPool->getShader(name) : nullptr;
+    VLM_ASSERT(shader != NULL);
+    return shader;
+}
+
+Texture* ResourceDefinition::getTexture(const std::string& name)
+{
+    Texture* tex = VLMPulsvek::textureDataPool ? VLMPulsvek::textureDataPool->getTexture(name) : nullptr;
+    VLM_ASSERT(tex!=NULL);
+    return tex;
+}
+
+FBO* ResourceDefinition::getFBO(const std::string& name)
+{
+    FBO* fbo = VLMPulsvek::fboDataPool ? VLMPulsvek::fboDataPool->getFBO(name) : nullptr;
+    VLM_ASSERT(fbo != NULL);
+    return fbo;
+}
+
+VLMScene* ResourceDefinition::getScene(const std::string& name)
+{
+    VLMScene* scene = VLMPulsvek::sceneDataPool ? VLMPulsvek::sceneDataPool->getScene(name) : nullptr;
+    VLM_ASSERT(scene != NULL);
+    return scene;
+}
+
 Binary* ResourceDefinition::getBinary(const std::string& name)
 {
     Binary* bin = VLMPulsvek::binaryDataPool ? VLMPulsvek::binaryDataPool->getBinary(name) : nullptr;
     VLM_ASSERT(bin != NULL);
     return bin;
+}
+
+Video* ResourceDefinition::getVideo(const std::string& name)
+{
+    Video* video = VLMPulsvek::videoDataPool ? VLMPulsvek::videoDataPool->getVideo(name) : nullptr;
+    VLM_ASSERT(video != NULL);
+    return video;
 }

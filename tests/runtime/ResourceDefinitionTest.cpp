@@ -2,6 +2,11 @@
 #include "engine/render/ScreenSettings.h"
 #include "engine/runtime/DataBinaryPool.h"
 #include "engine/runtime/DataEffectPool.h"
+#include "engine/runtime/DataFBOPool.h"
+#include "engine/runtime/DataObjectPool.h"
+#include "engine/runtime/DataShaderPool.h"
+#include "engine/runtime/DataTexturePool.h"
+#include "engine/runtime/DataVideoPool.h"
 #include "engine/runtime/Effect.h"
 #include "engine/runtime/ResourceDefinition.h"
 #include "engine/runtime/TrackInterpolate.h"
@@ -166,17 +171,46 @@ TEST_F(ResourceDefinitionTest, InstancesAreIndependentClonesWithTheirOwnTracks)
 
 using ResourceDefinitionDeathTest = ResourceDefinitionTest;
 
-TEST_F(ResourceDefinitionDeathTest, MissingPrototypeOrBinaryAsserts)
+TEST_F(ResourceDefinitionDeathTest, MissingPrototypeOrResourceAsserts)
 {
     EXPECT_DEATH(ResourceDefinition::createEffectInstance("NoSuchEffect", "x", true), "effect != NULL");
+    struct Case {
+        const char* what;
+        void (*lookUp)();
+        const char* assertion;
+    } const cases[] = {
+        {"shader", [] { ResourceDefinition::getShader("x"); }, "shader != NULL"},
+        {"texture", [] { ResourceDefinition::getTexture("x"); }, "tex!=NULL"},
+        {"framebuffer", [] { ResourceDefinition::getFBO("x"); }, "fbo != NULL"},
+        {"scene", [] { ResourceDefinition::getScene("x"); }, "scene != NULL"},
+        {"binary", [] { ResourceDefinition::getBinary("x"); }, "bin != NULL"},
+        {"video", [] { ResourceDefinition::getVideo("x"); }, "video != NULL"},
+    };
+    // Without pools, then with empty ones.
+    for (const Case& c : cases)
+        EXPECT_DEATH(c.lookUp(), c.assertion + std::string(", file .*ResourceDefinition.cpp")) << c.what;
+    VLMPulsvek::shaderDataPool = new DataShaderPool();
+    VLMPulsvek::textureDataPool = new DataTexturePool();
+    VLMPulsvek::fboDataPool = new DataFBOPool();
+    VLMPulsvek::sceneDataPool = new DataObjectPool();
     VLMPulsvek::binaryDataPool = new DataBinaryPool();
-    EXPECT_DEATH(ResourceDefinition::getBinary("nothing"), "bin != NULL");
-    {
-        testsupport::StdoutCapture quiet;
-        delete VLMPulsvek::binaryDataPool;
-    }
+    VLMPulsvek::videoDataPool = new DataVideoPool();
+    for (const Case& c : cases)
+        EXPECT_DEATH(c.lookUp(), c.assertion + std::string(", file .*ResourceDefinition.cpp")) << c.what;
+
+    testsupport::StdoutCapture quiet;
+    delete VLMPulsvek::shaderDataPool;
+    delete VLMPulsvek::textureDataPool;
+    delete VLMPulsvek::fboDataPool;
+    delete VLMPulsvek::sceneDataPool;
+    delete VLMPulsvek::binaryDataPool;
+    delete VLMPulsvek::videoDataPool;
+    VLMPulsvek::shaderDataPool = nullptr;
+    VLMPulsvek::textureDataPool = nullptr;
+    VLMPulsvek::fboDataPool = nullptr;
+    VLMPulsvek::sceneDataPool = nullptr;
     VLMPulsvek::binaryDataPool = nullptr;
-    EXPECT_DEATH(ResourceDefinition::getBinary("nothing"), "bin != NULL");
+    VLMPulsvek::videoDataPool = nullptr;
 }
 
 }
