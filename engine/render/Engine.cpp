@@ -14,6 +14,8 @@ namespace VLMPulsvek {
 ScreenSettings* screenSettings = nullptr;
 bool quit = false;
 std::string musicFile;
+TimeCode startTime(0, 0, 0);
+TimeCode endTime(99, 0, 0);
 std::vector<std::string> includedFiles;
 std::string lastError;
 bool glError = false;

@@ -1,6 +1,8 @@
 #pragma once
 // Engine-wide state of the screen and error reporting, and the window functions.
 
+#include "engine/runtime/TimeCode.h"
+
 #include <string>
 #include <vector>
 
@@ -17,6 +19,8 @@ extern unsigned int frameCount;
 extern std::vector<std::string> includedFiles;  // shader "#include" files, each once
 extern Camera* syscam;
 extern std::string musicFile;
+extern TimeCode startTime;  // where the show starts
+extern TimeCode endTime;    // the frame loop stops once the time passes it
 }
 
 bool openFullscreen(ScreenSettings* settings);

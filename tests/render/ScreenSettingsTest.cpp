@@ -86,6 +86,13 @@ TEST(EngineState, SyscamExistsWithIdentityView)
     EXPECT_EQ(VLMPulsvek::syscam->getViewMatrix(), glm::mat4(1.0f));
 }
 
+TEST(EngineState, ShowRunsFromZeroTo99Minutes)
+{
+    EXPECT_EQ(VLMPulsvek::startTime.getTotalMs(), 0u);
+    EXPECT_EQ(VLMPulsvek::endTime.getTotalMs(), 5940000u);
+    EXPECT_TRUE(VLMPulsvek::endTime.isValid());
+}
+
 TEST(EngineState, OnlyAnEscapePressQuits)
 {
     struct Case {

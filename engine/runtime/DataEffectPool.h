@@ -1,0 +1,34 @@
+#pragma once
+// Effects by name: prototypes by class name, instances by instance name. The
+// pool owns its effects.
+
+#include "engine/runtime/DataPool.h"
+
+class Effect;
+
+class DataEffectPool : public DataPool {
+public:
+    DataEffectPool() = default;
+    ~DataEffectPool() override;
+
+    int size() const override;
+    std::string toString() const override;
+
+    // An effect displaced by a second add under its name is deleted.
+    void add(const std::string& name, Effect* effect);
+    // Null when the name is absent; the pool is not changed.
+    Effect* get(const std::string& name) const;
+    bool contains(const std::string& name) const;
+    // Erases the entry; the caller takes the effect.
+    void remove(const std::string& name);
+    // Name of the index-th entry in name order; empty outside 0..size()-1.
+    std::string nameAt(int index) const;
+
+private:
+    std::map<std::string, Effect*> effects;
+};
+
+namespace VLMPulsvek {
+extern DataEffectPool* effectDataPool;         // prototypes by class name
+extern DataEffectPool* effectInstanceDataPool; // instances by instance name
+}

@@ -1,0 +1,55 @@
+#include "engine/runtime/Effect.h"
+
+#include "engine/runtime/DataBinaryPool.h"
+#include "engine/runtime/DataEffectPool.h"
+#include "engine/runtime/TrackInterpolate.h"
+#include "util/Assert.h"
+#include "util/Log.h"
+
+#include <cstddef>
+
+Effect::Effect() : useTrackData(false) {}
+
+Effect::~Effect()
+{
+    for (TrackInterpolate* track : tracks)
+        delete track;
+}
+
+void Effect::update(int) {}
+
+void Effect::draw(int, int, FBO*)
+{
+    vlm::logLine("Fallback draw method! This should never happen!");
+}
+
+void Effect::postDraw(int) {}
+
+void Effect::init() {}
+
+Effect* Effect::clone()
+{
+    return new Effect();
+}
+
+void Effect::createTracks() {}
+
+void Effect::addTrack(const std::string& name, TrackInterpolate*& out)
+{
+    out = new TrackInterpolate(name);
+    tracks.push_back(out);
+}
+
+Binary* Effect::getBinary(const std::string& name)
+{
+    Binary* bin = VLMPulsvek::binaryDataPool ? VLMPulsvek::binaryDataPool->getBinary(name) : nullptr;
+    VLM_ASSERT(bin != NULL);
+    return bin;
+}
+
+Effect* Effect::getEffect(const std::string& name)
+{
+    Effect* effect = VLMPulsvek::effectInstanceDataPool ? VLMPulsvek::effectInstanceDataPool->get(name) : nullptr;
+    VLM_ASSERT(effect != NULL);
+    return effect;
+}

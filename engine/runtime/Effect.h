@@ -1,0 +1,43 @@
+#pragma once
+// Base of everything shown on the timeline. Prototypes are registered by class
+// name and cloned into named instances; the effect pools own the effects, and
+// an effect owns the parameter tracks it creates with addTrack.
+
+#include <string>
+#include <vector>
+
+class Binary;
+class FBO;
+class TrackInterpolate;
+
+class Effect {
+public:
+    Effect();
+    virtual ~Effect();
+    Effect(const Effect&) = delete;
+    Effect& operator=(const Effect&) = delete;
+
+    virtual void update(int timeMs);
+    // A null target is the screen.
+    virtual void draw(int timeMs, int deltaMs, FBO* target);
+    virtual void postDraw(int timeMs);
+    virtual void init();
+    virtual Effect* clone();
+    virtual void createTracks();
+
+    // Creates an empty parameter track, owned by this effect.
+    void addTrack(const std::string& name, TrackInterpolate*& out);
+    int getTrackCount() const { return static_cast<int>(tracks.size()); }
+    TrackInterpolate* getTrack(int index) const { return tracks[index]; }
+
+    // Look-ups by name that assert when the resource is missing.
+    static Binary* getBinary(const std::string& name);
+    // An instance from the effect-instance pool.
+    static Effect* getEffect(const std::string& name);
+
+    // True: the effect gets a start/stop track and its tracks from the track data.
+    bool useTrackData;
+
+protected:
+    std::vector<TrackInterpolate*> tracks;
+};

@@ -1,0 +1,377 @@
+#include "platform/FmodEx.h"
+
+#include "AudioTestSupport.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace audiotest;
+
+namespace {
+
+// An initialised system, released at the end of the scope.
+class System {
+public:
+    explicit System(int channels = 32)
+    {
+        EXPECT_EQ(FMOD_System_Create(&handle), FMOD_OK);
+        initResult = FMOD_System_Init(handle, channels, 0x4000, nullptr);
+    }
+    ~System() { FMOD_System_Release(handle); }
+    System(const System&) = delete;
+    System& operator=(const System&) = delete;
+
+    FMOD_SYSTEM* handle = nullptr;
+    FMOD_RESULT initResult;
+
+    FMOD_RESULT loadPath(const std::string& path, FMOD_SOUND** sound)
+    {
+        return FMOD_System_CreateSound(handle, path.c_str(), FMOD_SOFTWARE, nullptr, sound);
+    }
+    FMOD_RESULT loadMemory(const std::string& bytes, FMOD_SOUND** sound)
+    {
+        FMOD_CREATESOUNDEXINFO exinfo{};
+        exinfo.cbsize = sizeof(exinfo);
+        exinfo.length = static_cast<unsigned int>(bytes.size());
+        return FMOD_System_CreateSound(handle, bytes.data(), FMOD_SOFTWARE | FMOD_OPENMEMORY, &exinfo,
+                                       sound);
+    }
+    FMOD_CHANNEL* playPaused(FMOD_SOUND* sound)
+    {
+        FMOD_CHANNEL* channel = nullptr;
+        EXPECT_EQ(FMOD_System_PlaySound(handle, FMOD_CHANNEL_FREE, sound, 1, &channel), FMOD_OK);
+        return channel;
+    }
+};
+
+unsigned int lengthMs(FMOD_SOUND* sound)
+{
+    unsigned int ms = 0;
+    EXPECT_EQ(FMOD_Sound_GetLength(sound, &ms, FMOD_TIMEUNIT_MS), FMOD_OK);
+    return ms;
+}
+
+int loudestBand(const std::vector<float>& bands)
+{
+    return static_cast<int>(std::max_element(bands.begin(), bands.end()) - bands.begin());
+}
+
+}
+
+TEST(FmodEx, DecodesWholeSoundsFromPathAndMemoryWithTheirLength)
+{
+    // One MP3 frame is 1152 samples at 44100 Hz, 576 at 22050 Hz: 26 ms either way.
+    struct Case {
+        const char* name;
+        std::string path;
+        unsigned int expectedMs;
+    };
+    const Case cases[] = {
+        {"stereo 44100 Hz", stereoSound(), 1500},
+        {"mono 22050 Hz", monoSound(), 1200},
+    };
+    System system;
+    ASSERT_EQ(system.initResult, FMOD_OK);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FMOD_SOUND* fromPath = nullptr;
+        FMOD_SOUND* fromMemory = nullptr;
+        ASSERT_EQ(system.loadPath(c.path, &fromPath), FMOD_OK);
+        std::string bytes = testsupport::readWholeFile(c.path);
+        ASSERT_EQ(system.loadMemory(bytes, &fromMemory), FMOD_OK);
+        bytes.assign(bytes.size(), '\0');  // the sound keeps its own copy
+        EXPECT_NEAR(lengthMs(fromPath), c.expectedMs, 26u);
+        EXPECT_EQ(lengthMs(fromMemory), lengthMs(fromPath));
+
+        // The decoded samples are there: a band of the tone stands out.
+        std::vector<float> bands(512);
+        FMOD_CHANNEL* channel = system.playPaused(fromMemory);
+        ASSERT_EQ(FMOD_Channel_SetPosition(channel, 500, FMOD_TIMEUNIT_MS), FMOD_OK);
+        ASSERT_EQ(FMOD_Channel_GetSpectrum(channel, bands.data(), 512, 0, FMOD_DSP_FFT_WINDOW_HAMMING),
+                  FMOD_OK);
+        EXPECT_GT(*std::max_element(bands.begin(), bands.end()), 0.3f);
+    }
+}
+
+TEST(FmodEx, ATruncatedSoundPlaysWhatIsLeft)
+{
+    System system;
+    std::string bytes = testsupport::readWholeFile(stereoSound());
+    FMOD_SOUND* half = nullptr;
+    ASSERT_EQ(system.loadMemory(bytes.substr(0, bytes.size() / 2), &half), FMOD_OK);
+    EXPECT_GT(lengthMs(half), 500u);
+    EXPECT_LT(lengthMs(half), 1000u);
+}
+
+TEST(FmodEx, MissingOrUndecodableSoundsAreErrors)
+{
+    testsupport::TempDir dir;
+    std::string mp3 = testsupport::readWholeFile(stereoSound());
+    struct Case {
+        const char* name;
+        std::function<FMOD_RESULT(System&, FMOD_SOUND**)> load;
+        FMOD_RESULT expected;
+    };
+    const Case cases[] = {
+        {"missing file", [&](System& s, FMOD_SOUND** out) { return s.loadPath(dir.file("none.mp3"), out); },
+         FMOD_ERR_FILE_NOTFOUND},
+        {"folder", [&](System& s, FMOD_SOUND** out) { return s.loadPath(dir.path(), out); },
+         FMOD_ERR_FILE_NOTFOUND},
+        {"empty file", [&](System& s, FMOD_SOUND** out) { return s.loadPath(dir.write("e.mp3", ""), out); },
+         FMOD_ERR_FORMAT},
+        {"text file",
+         [&](System& s, FMOD_SOUND** out) {
+             return s.loadPath(dir.write("t.mp3", std::string(4000, 'x') + "no sound here"), out);
+         },
+         FMOD_ERR_FORMAT},
+        {"header frame only", [&](System& s, FMOD_SOUND** out) { return s.loadMemory(mp3.substr(0, 100), out); },
+         FMOD_ERR_FORMAT},
+        {"no bytes in memory", [&](System& s, FMOD_SOUND** out) { return s.loadMemory("", out); },
+         FMOD_ERR_FORMAT},
+        {"memory without its size",
+         [&](System& s, FMOD_SOUND** out) {
+             return FMOD_System_CreateSound(s.handle, mp3.data(), FMOD_OPENMEMORY, nullptr, out);
+         },
+         FMOD_ERR_INVALID_PARAM},
+        {"unknown mode bits",
+         [&](System& s, FMOD_SOUND** out) {
+             return FMOD_System_CreateSound(s.handle, stereoSound().c_str(), 0x1, nullptr, out);
+         },
+         FMOD_ERR_INVALID_PARAM},
+    };
+    System system;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FMOD_SOUND* sound = reinterpret_cast<FMOD_SOUND*>(&system);  // must be reset to null
+        EXPECT_EQ(c.load(system, &sound), c.expected);
+        EXPECT_EQ(sound, nullptr);
+    }
+}
+
+TEST(FmodEx, ChannelsRunInRealTimeWithOrWithoutASoundDevice)
+{
+    // CI has no sound card: the default driver and a missing one both end on
+    // the silent output, which must still consume the sound in real time.
+    for (const auto& driver : audioDrivers()) {
+        SCOPED_TRACE(driver.value_or("(default)"));
+        ScopedAudioDriver scoped(driver);
+        System system;
+        ASSERT_EQ(system.initResult, FMOD_OK);
+        FMOD_SOUND* sound = nullptr;
+        ASSERT_EQ(system.loadPath(stereoSound(), &sound), FMOD_OK);
+        EXPECT_EQ(lengthMs(sound), 1500u);
+        FMOD_CHANNEL* channel = system.playPaused(sound);
+
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(positionMs(channel), 0u) << "a channel started paused stays at 0";
+
+        auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(FMOD_Channel_SetPaused(channel, 0), FMOD_OK);
+        EXPECT_TRUE(waitFor([&] { return positionMs(channel) >= 300; }));
+        auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+        // Never ahead of real time by more than a couple of output buffers.
+        EXPECT_LE(positionMs(channel), elapsed.count() + 100);
+
+        ASSERT_EQ(FMOD_Channel_SetPaused(channel, 1), FMOD_OK);
+        unsigned int stopped = positionMs(channel);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(positionMs(channel), stopped) << "pausing stops the position";
+    }
+}
+
+TEST(FmodEx, PositionsRoundTripAndClampToTheEnd)
+{
+    constexpr unsigned int kEnd = 0xFFFFFFFFu;  // expected: the sound's length
+    struct Case {
+        std::string path;
+        unsigned int set;
+        unsigned int expected;
+    };
+    const Case cases[] = {
+        {stereoSound(), 0, 0},          {stereoSound(), 149, 149}, {stereoSound(), 1001, 1001},
+        {monoSound(), 149, 149},        {monoSound(), 333, 333},   {monoSound(), 999, 999},
+        {stereoSound(), 1500000, kEnd}, {monoSound(), 0xFFFFFFFFu, kEnd},
+    };
+    System system;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path + " at " + std::to_string(c.set));
+        FMOD_SOUND* sound = nullptr;
+        ASSERT_EQ(system.loadPath(c.path, &sound), FMOD_OK);
+        FMOD_CHANNEL* channel = system.playPaused(sound);
+        ASSERT_EQ(FMOD_Channel_SetPosition(channel, c.set, FMOD_TIMEUNIT_MS), FMOD_OK);
+        unsigned int expected = c.expected == kEnd ? lengthMs(sound) : c.expected;
+        EXPECT_EQ(positionMs(channel), expected);
+        EXPECT_EQ(isPlaying(channel), expected < lengthMs(sound));
+        FMOD_Sound_Release(sound);
+    }
+}
+
+TEST(FmodEx, AChannelPlaysToTheEndOfItsSoundAndStaysThere)
+{
+    System system;
+    FMOD_SOUND* sound = nullptr;
+    ASSERT_EQ(system.loadPath(monoSound(), &sound), FMOD_OK);
+    FMOD_CHANNEL* channel = system.playPaused(sound);
+    unsigned int length = lengthMs(sound);
+    ASSERT_EQ(FMOD_Channel_SetPosition(channel, length - 150, FMOD_TIMEUNIT_MS), FMOD_OK);
+    EXPECT_TRUE(isPlaying(channel)) << "a paused channel inside its sound counts as playing";
+    ASSERT_EQ(FMOD_Channel_SetPaused(channel, 0), FMOD_OK);
+    ASSERT_TRUE(waitFor([&] { return !isPlaying(channel); }));
+    EXPECT_EQ(positionMs(channel), length);
+    // A seek back inside the sound plays on.
+    ASSERT_EQ(FMOD_Channel_SetPosition(channel, 100, FMOD_TIMEUNIT_MS), FMOD_OK);
+    EXPECT_TRUE(isPlaying(channel));
+    EXPECT_TRUE(waitFor([&] { return positionMs(channel) > 150; }));
+}
+
+TEST(FmodEx, SpectrumShowsEachChannelsToneAtThePlayPosition)
+{
+    System system;
+    FMOD_SOUND* sound = nullptr;
+    ASSERT_EQ(system.loadPath(stereoSound(), &sound), FMOD_OK);
+    FMOD_CHANNEL* channel = system.playPaused(sound);
+    ASSERT_EQ(FMOD_Channel_SetPosition(channel, 500, FMOD_TIMEUNIT_MS), FMOD_OK);
+
+    struct Case {
+        int offset;
+        int bands;
+        int loudest;
+    };
+    const Case cases[] = {{0, 512, 23}, {1, 512, 93}, {0, 1024, 46}, {1, 256, 46}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("offset " + std::to_string(c.offset) + ", " + std::to_string(c.bands) + " bands");
+        std::vector<float> bands(static_cast<size_t>(c.bands));
+        ASSERT_EQ(FMOD_Channel_GetSpectrum(channel, bands.data(), c.bands, c.offset,
+                                           FMOD_DSP_FFT_WINDOW_HAMMING),
+                  FMOD_OK);
+        EXPECT_EQ(loudestBand(bands), c.loudest);
+        EXPECT_NEAR(bands[static_cast<size_t>(c.loudest)], 0.5f, 0.1f);
+        EXPECT_LT(bands[static_cast<size_t>(c.loudest) / 2], 0.05f);
+    }
+
+    // Past the end there is nothing to hear.
+    ASSERT_EQ(FMOD_Channel_SetPosition(channel, 1500, FMOD_TIMEUNIT_MS), FMOD_OK);
+    std::vector<float> bands(512, 7.0f);
+    ASSERT_EQ(FMOD_Channel_GetSpectrum(channel, bands.data(), 512, 0, FMOD_DSP_FFT_WINDOW_HAMMING), FMOD_OK);
+    EXPECT_EQ(*std::max_element(bands.begin(), bands.end()), 0.0f);
+}
+
+TEST(FmodEx, SpectrumRejectsBadRequestsWithoutWriting)
+{
+    System system;
+    FMOD_SOUND* stereo = nullptr;
+    FMOD_SOUND* mono = nullptr;
+    ASSERT_EQ(system.loadPath(stereoSound(), &stereo), FMOD_OK);
+    ASSERT_EQ(system.loadPath(monoSound(), &mono), FMOD_OK);
+    FMOD_CHANNEL* stereoChannel = system.playPaused(stereo);
+    FMOD_CHANNEL* monoChannel = system.playPaused(mono);
+    struct Case {
+        const char* name;
+        FMOD_CHANNEL* channel;
+        int count;
+        int offset;
+        int window;
+    };
+    const Case cases[] = {
+        {"no bands", stereoChannel, 0, 0, FMOD_DSP_FFT_WINDOW_HAMMING},
+        {"too many bands", stereoChannel, FMOD_SPECTRUM_MAX + 1, 0, FMOD_DSP_FFT_WINDOW_HAMMING},
+        {"negative channel", stereoChannel, 64, -1, FMOD_DSP_FFT_WINDOW_HAMMING},
+        {"third channel", stereoChannel, 64, 2, FMOD_DSP_FFT_WINDOW_HAMMING},
+        {"right channel of mono", monoChannel, 64, 1, FMOD_DSP_FFT_WINDOW_HAMMING},
+        {"other window", stereoChannel, 64, 0, 0},
+    };
+    std::vector<float> out(FMOD_SPECTRUM_MAX + 2, -1.0f);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FMOD_Channel_GetSpectrum(c.channel, out.data(), c.count, c.offset,
+                                           static_cast<FMOD_DSP_FFT_WINDOW>(c.window)),
+                  FMOD_ERR_INVALID_PARAM);
+        EXPECT_EQ(*std::max_element(out.begin(), out.end()), -1.0f);
+    }
+    EXPECT_EQ(FMOD_Channel_GetSpectrum(stereoChannel, out.data(), FMOD_SPECTRUM_MAX, 1,
+                                       FMOD_DSP_FFT_WINDOW_HAMMING),
+              FMOD_OK);
+    EXPECT_EQ(out[FMOD_SPECTRUM_MAX], -1.0f);
+}
+
+TEST(FmodEx, InvalidHandlesAndCallOrderAreRefused)
+{
+    unsigned int ms = 0;
+    FMOD_BOOL flag = 0;
+    float bands[64];
+    FMOD_SOUND* sound = nullptr;
+    FMOD_CHANNEL* channel = nullptr;
+    // Null handles.
+    EXPECT_EQ(FMOD_System_Init(nullptr, 32, 0, nullptr), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_System_Update(nullptr), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_System_Release(nullptr), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_System_GetVersion(nullptr, &ms), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_System_CreateSound(nullptr, "x.mp3", 0, nullptr, &sound), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Sound_GetLength(nullptr, &ms, FMOD_TIMEUNIT_MS), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Sound_Release(nullptr), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Channel_SetPaused(nullptr, 0), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Channel_IsPlaying(nullptr, nullptr), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Channel_GetPosition(nullptr, &ms, FMOD_TIMEUNIT_MS), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Channel_SetPosition(nullptr, 0, FMOD_TIMEUNIT_MS), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Channel_GetSpectrum(nullptr, bands, 64, 0, FMOD_DSP_FFT_WINDOW_HAMMING),
+              FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Channel_Stop(nullptr), FMOD_ERR_INVALID_HANDLE);
+
+    // Order: nothing before init, init once, one channel per allowed channel.
+    FMOD_SYSTEM* raw = nullptr;
+    ASSERT_EQ(FMOD_System_Create(&raw), FMOD_OK);
+    EXPECT_EQ(FMOD_System_CreateSound(raw, stereoSound().c_str(), 0, nullptr, &sound), FMOD_ERR_UNINITIALIZED);
+    EXPECT_EQ(FMOD_System_Update(raw), FMOD_ERR_UNINITIALIZED);
+    EXPECT_EQ(FMOD_System_Init(raw, 0, 0, nullptr), FMOD_ERR_INVALID_PARAM);
+    ASSERT_EQ(FMOD_System_Init(raw, 1, 0, nullptr), FMOD_OK);
+    EXPECT_EQ(FMOD_System_Init(raw, 1, 0, nullptr), FMOD_ERR_INITIALIZED);
+    EXPECT_EQ(FMOD_System_GetVersion(raw, &ms), FMOD_OK);
+    EXPECT_EQ(ms, FMOD_VERSION);
+    ASSERT_EQ(FMOD_System_CreateSound(raw, stereoSound().c_str(), 0, nullptr, &sound), FMOD_OK);
+    EXPECT_EQ(FMOD_System_PlaySound(raw, 0, sound, 1, &channel), FMOD_ERR_INVALID_PARAM);
+    ASSERT_EQ(FMOD_System_PlaySound(raw, FMOD_CHANNEL_FREE, sound, 0, &channel), FMOD_OK);
+    FMOD_CHANNEL* second = nullptr;
+    EXPECT_EQ(FMOD_System_PlaySound(raw, FMOD_CHANNEL_FREE, sound, 0, &second), FMOD_ERR_CHANNEL_ALLOC);
+    EXPECT_EQ(second, nullptr);
+
+    // A stopped channel refuses every call and frees its slot.
+    ASSERT_EQ(FMOD_Channel_Stop(channel), FMOD_OK);
+    EXPECT_EQ(FMOD_Channel_Stop(channel), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Channel_IsPlaying(channel, &flag), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Channel_GetPosition(channel, &ms, FMOD_TIMEUNIT_MS), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Channel_SetPosition(channel, 0, FMOD_TIMEUNIT_MS), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Channel_SetPaused(channel, 1), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_Channel_GetSpectrum(channel, bands, 64, 0, FMOD_DSP_FFT_WINDOW_HAMMING),
+              FMOD_ERR_INVALID_HANDLE);
+    ASSERT_EQ(FMOD_System_PlaySound(raw, FMOD_CHANNEL_FREE, sound, 0, &second), FMOD_OK);
+
+    // Releasing a sound that is playing stops its channel first.
+    ASSERT_EQ(FMOD_Sound_Release(sound), FMOD_OK);
+    EXPECT_EQ(FMOD_Channel_IsPlaying(second, nullptr), FMOD_ERR_INVALID_HANDLE);
+    EXPECT_EQ(FMOD_System_Update(raw), FMOD_OK);
+    EXPECT_EQ(FMOD_System_Release(raw), FMOD_OK);
+}
+
+TEST(FmodEx, ReleasingASystemReleasesWhatIsStillPlaying)
+{
+    for (int i = 0; i < 3; ++i) {
+        FMOD_SYSTEM* raw = nullptr;
+        ASSERT_EQ(FMOD_System_Create(&raw), FMOD_OK);
+        ASSERT_EQ(FMOD_System_Init(raw, 32, 0, nullptr), FMOD_OK);
+        FMOD_SOUND* sound = nullptr;
+        ASSERT_EQ(FMOD_System_CreateSound(raw, stereoSound().c_str(), 0, nullptr, &sound), FMOD_OK);
+        FMOD_CHANNEL* channel = nullptr;
+        ASSERT_EQ(FMOD_System_PlaySound(raw, FMOD_CHANNEL_FREE, sound, 0, &channel), FMOD_OK);
+        ASSERT_TRUE(waitFor([&] { return positionMs(channel) > 0; }));
+        EXPECT_EQ(FMOD_System_Release(raw), FMOD_OK);
+    }
+}

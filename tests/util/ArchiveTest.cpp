@@ -1,0 +1,233 @@
+#include "util/Archive.h"
+#include "util/File.h"
+#include "util/Image.h"
+
+#include "support/ImageFiles.h"
+#include "support/SevenZip.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+using testsupport::TempDir;
+
+namespace {
+
+std::string extract(const std::string& name)
+{
+    int size = arc_size(name.c_str());
+    if (size < 0)
+        return "<missing>";
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (arc_extract(name.c_str(), reinterpret_cast<unsigned char*>(bytes.data())) != 0)
+        return "<failed>";
+    return bytes;
+}
+
+std::string patterned(size_t n, unsigned seed)
+{
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>((i * 31 + seed * 7 + (i >> 5)) & 0xFF);
+    return s;
+}
+
+struct ArchiveFixture : ::testing::Test {
+    TempDir dir;
+    ~ArchiveFixture() override { arc_close(); }
+};
+
+const testsupport::Members treeMembers = {
+    {"resources/graphics/", ""},
+    {"resources/graphics/Noise.png", patterned(3000, 1)},
+    {"resources/misc/data.bin", patterned(70000, 2)},
+    {"dup", "first"},
+    {"dup", "second copy"},
+    {"empty.txt", ""},
+    {"resources/shaders/a b.vert", "#version 150\n"},
+};
+
+}
+
+TEST_F(ArchiveFixture, MembersAreFoundByExactName)
+{
+    for (const char* compression : {"store", "lzma1", "lzma2", "deflate", "bzip2"}) {
+        std::string path = dir.file(std::string("t-") + compression + ".7z");
+        testsupport::write7z(path, treeMembers, compression);
+        ASSERT_EQ(arc_open(path.c_str()), 0) << compression;
+
+        struct Case {
+            std::string name;
+            std::string expected;
+        } cases[] = {
+            {"resources/graphics/Noise.png", patterned(3000, 1)},
+            {"resources/misc/data.bin", patterned(70000, 2)},
+            {"resources/shaders/a b.vert", "#version 150\n"},
+            {"dup", "first"},
+            {"empty.txt", ""},
+            {"Resources/graphics/Noise.png", "<missing>"},
+            {"resources/graphics/noise.png", "<missing>"},
+            {"resources\\graphics\\Noise.png", "<missing>"},
+            {"./resources/graphics/Noise.png", "<missing>"},
+            {"resources/graphics/Noise.png ", "<missing>"},
+            {"resources/graphics", "<missing>"},
+            {"resources/graphics/", "<missing>"},
+            {"", "<missing>"},
+        };
+        for (const Case& c : cases) {
+            EXPECT_EQ(extract(c.name), c.expected) << compression << " " << c.name;
+            // Twice: nothing is reused between extractions.
+            EXPECT_EQ(extract(c.name), c.expected) << compression << " " << c.name;
+        }
+        EXPECT_GE(arc_find("dup"), 0);
+        EXPECT_EQ(arc_find("nothing"), -1);
+        unsigned char sink[8];
+        EXPECT_EQ(arc_extract("nothing", sink), 1);
+        EXPECT_EQ(arc_extract(nullptr, sink), 1);
+        arc_close();
+    }
+}
+
+TEST_F(ArchiveFixture, ArchiverMadeArchivesRead)
+{
+    if (std::system("command -v 7z >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "no 7z archiver";
+    dir.write("tree/resources/misc/data.bin", patterned(50000, 3));
+    dir.write("tree/resources/shaders/x.frag", "void main() {}\n");
+    std::string command = "cd '" + dir.file("tree") +
+                          "' && 7z a -ms=off -mx=9 ../packed.7z resources/misc/data.bin resources/shaders/x.frag "
+                          ">/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_TRUE(openArchive(dir.file("packed.7z")));
+    EXPECT_EQ(extract("resources/misc/data.bin"), patterned(50000, 3));
+    EXPECT_EQ(extract("resources/shaders/x.frag"), "void main() {}\n");
+    closeArchive();
+}
+
+TEST_F(ArchiveFixture, OpeningFailuresLeaveNothingToFind)
+{
+    std::string good = dir.file("good.7z");
+    testsupport::write7z(good, treeMembers, "lzma1");
+    std::string bytes = testsupport::readWholeFile(good);
+    std::string cases[] = {
+        dir.file("missing.7z"),
+        dir.write("junk.7z", "this is not an archive"),
+        dir.write("empty.7z", ""),
+        dir.write("cut.7z", bytes.substr(0, bytes.size() / 2)),
+        dir.write("head.7z", bytes.substr(0, 20)),
+        dir.path(),
+    };
+    for (const std::string& path : cases) {
+        ASSERT_EQ(arc_open(good.c_str()), 0);
+        EXPECT_NE(arc_find("dup"), -1);
+        // A failed open replaces the open archive all the same.
+        EXPECT_EQ(arc_open(path.c_str()), 1) << path;
+        EXPECT_EQ(arc_find("dup"), -1) << path;
+        EXPECT_EQ(arc_size("dup"), -1) << path;
+        unsigned char sink[16];
+        EXPECT_EQ(arc_extract("dup", sink), 1) << path;
+        arc_close();
+        arc_close();
+    }
+    EXPECT_EQ(arc_open(nullptr), 1);
+    EXPECT_FALSE(openArchive(dir.file("missing.7z")));
+
+    std::string none = dir.file("none.7z");
+    testsupport::write7z(none, {}, "lzma1");
+    ASSERT_EQ(arc_open(none.c_str()), 0);
+    EXPECT_EQ(arc_find("dup"), -1);
+    EXPECT_EQ(arc_find(""), -1);
+}
+
+TEST_F(ArchiveFixture, CorruptMembersFailCleanly)
+{
+    // Stored data lies in the archive as is: damage one byte of the member.
+    std::string content = patterned(5000, 4);
+    std::string path = dir.file("stored.7z");
+    testsupport::write7z(path, {{"a.bin", "intact"}, {"b.bin", content}}, "store");
+    std::string bytes = testsupport::readWholeFile(path);
+    size_t at = bytes.find(content);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 2500] ^= 0x55;
+    dir.write("stored.7z", bytes);
+
+    ASSERT_TRUE(openArchive(path));
+    EXPECT_EQ(arc_size("b.bin"), 5000);
+    EXPECT_EQ(extract("b.bin"), "<failed>");
+    EXPECT_EQ(extract("a.bin"), "intact");
+    File file("b.bin");
+    EXPECT_FALSE(loadFromArchive(file));
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(file.getSize(), 0);
+    closeArchive();
+
+    // Damage anywhere in a compressed archive: failure or the right bytes, never a crash.
+    std::string lzma = dir.file("lzma.7z");
+    testsupport::write7z(lzma, {{"x", patterned(4000, 5)}, {"y", patterned(300, 6)}}, "lzma1");
+    std::string original = testsupport::readWholeFile(lzma);
+    for (size_t i = 0; i < original.size(); i += original.size() / 97 + 1) {
+        std::string damaged = original;
+        damaged[i] = static_cast<char>(damaged[i] ^ 0xA5);
+        std::string p = dir.write("damaged.7z", damaged);
+        if (arc_open(p.c_str()) == 0) {
+            for (const char* name : {"x", "y"}) {
+                std::string got = extract(name);
+                if (got != "<failed>" && got != "<missing>") {
+                    EXPECT_EQ(got, std::string(name) == "x" ? patterned(4000, 5) : patterned(300, 6)) << i;
+                }
+            }
+        }
+        arc_close();
+    }
+}
+
+TEST_F(ArchiveFixture, GlueFillsFilesAndImages)
+{
+    std::string png = testsupport::makePngRgb(2, 1, 3, {1, 2, 3, 4, 5, 6});
+    std::string path = dir.file("glue.7z");
+    testsupport::write7z(path, {{"data.bin", std::string("ab\0cd", 5)}, {"empty", ""}, {"pic.png", png},
+                                {"junk.png", "garbage bytes"}});
+    ASSERT_TRUE(openArchive(path));
+
+    File data("data.bin");
+    EXPECT_FALSE(data.isOpen());
+    ASSERT_TRUE(loadFromArchive(data));
+    EXPECT_TRUE(data.isOpen());
+    EXPECT_EQ(data.getString(), std::string("ab\0cd", 5));
+    EXPECT_EQ(data.getPosition(), 0);
+    EXPECT_EQ(data.readString(), "ab");
+
+    File empty("empty");
+    ASSERT_TRUE(loadFromArchive(empty));
+    EXPECT_TRUE(empty.isOpen());
+    EXPECT_EQ(empty.getSize(), 0);
+
+    File missing("Data.bin");
+    EXPECT_FALSE(loadFromArchive(missing));
+    EXPECT_FALSE(missing.isOpen());
+
+    Image pic;
+    pic.setFilename("pic.png");
+    ASSERT_TRUE(loadFromArchive(pic));
+    ASSERT_TRUE(pic.isLoaded());
+    EXPECT_EQ(pic.getWidth(), 2);
+    EXPECT_EQ(pic.getPixels()[3], 4);
+
+    // Extracted but not a picture: true, and the image tells it did not load.
+    Image junk;
+    junk.setFilename("junk.png");
+    EXPECT_TRUE(loadFromArchive(junk));
+    EXPECT_FALSE(junk.isLoaded());
+
+    Image absent;
+    absent.setFilename("nope.png");
+    absent.setLoaded(true);
+    EXPECT_FALSE(loadFromArchive(absent));
+    EXPECT_FALSE(absent.isLoaded());
+    closeArchive();
+
+    File afterClose("data.bin");
+    EXPECT_FALSE(loadFromArchive(afterClose));
+}

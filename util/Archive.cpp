@@ -1,0 +1,201 @@
+#include "util/Archive.h"
+
+#include "util/File.h"
+#include "util/Image.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <climits>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct Member {
+    std::string name;
+    int size;     // -1 when the member cannot be extracted (folder, unknown or huge size)
+};
+
+struct ArchiveState {
+    bool open = false;
+    std::string path;
+    std::vector<Member> members;
+    int lastSize = -1;
+};
+
+ArchiveState state;
+
+struct Reader {
+    archive* a;
+    Reader() : a(archive_read_new()) { archive_read_support_format_7zip(a); }
+    ~Reader() { archive_read_free(a); }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    bool open(const std::string& path) { return archive_read_open_filename(a, path.c_str(), 64 * 1024) == ARCHIVE_OK; }
+};
+
+std::string entryName(archive_entry* entry)
+{
+    const char* name = archive_entry_pathname_utf8(entry);
+    if (!name)
+        name = archive_entry_pathname(entry);
+    return name ? name : "";
+}
+
+int entrySize(archive_entry* entry)
+{
+    if (archive_entry_filetype(entry) != AE_IFREG || !archive_entry_size_is_set(entry))
+        return -1;
+    la_int64_t size = archive_entry_size(entry);
+    if (size < 0 || size > INT_MAX)
+        return -1;
+    return static_cast<int>(size);
+}
+
+}
+
+int arc_open(const char* archiveName)
+{
+    arc_close();
+    if (!archiveName)
+        return 1;
+    Reader reader;
+    if (!reader.open(archiveName))
+        return 1;
+    std::vector<Member> members;
+    archive_entry* entry = nullptr;
+    for (;;) {
+        int r = archive_read_next_header(reader.a, &entry);
+        if (r == ARCHIVE_EOF)
+            break;
+        if (r < ARCHIVE_WARN)
+            return 1;
+        members.push_back({entryName(entry), entrySize(entry)});
+    }
+    state.open = true;
+    state.path = archiveName;
+    state.members = std::move(members);
+    return 0;
+}
+
+int arc_find(const char* name)
+{
+    if (!name)
+        return -1;
+    for (size_t i = 0; i < state.members.size(); ++i) {
+        const Member& m = state.members[i];
+        if (m.size >= 0 && m.name == name) {
+            state.lastSize = m.size;
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+int arc_size(const char* name)
+{
+    return arc_find(name) < 0 ? -1 : state.lastSize;
+}
+
+int arc_extract(const char* name, unsigned char* destination)
+{
+    state.lastSize = -1;
+    int index = arc_find(name);
+    if (index < 0 || !state.open)
+        return 1;
+    const int size = state.lastSize;
+    if (size > 0 && !destination)
+        return 1;
+
+    Reader reader;
+    if (!reader.open(state.path))
+        return 1;
+    archive_entry* entry = nullptr;
+    for (int i = 0; i <= index; ++i)
+        if (archive_read_next_header(reader.a, &entry) < ARCHIVE_WARN)
+            return 1;
+    // The archive file may have changed since it was listed.
+    if (entryName(entry) != name || entrySize(entry) != size)
+        return 1;
+
+    int got = 0;
+    while (got < size) {
+        la_ssize_t r = archive_read_data(reader.a, destination + got, static_cast<size_t>(size - got));
+        if (r <= 0)
+            return 1;
+        got += static_cast<int>(r);
+    }
+    // The check sum is tested when the end is reached: a corrupt member reports it
+    // only here, after its bytes were delivered.
+    unsigned char extra;
+    if (archive_read_data(reader.a, &extra, 1) != 0)
+        return 1;
+    return 0;
+}
+
+void arc_close()
+{
+    state.open = false;
+    state.path.clear();
+    state.members.clear();
+    state.lastSize = -1;
+}
+
+bool openArchive(const std::string& archiveName)
+{
+    return arc_open(archiveName.c_str()) == 0;
+}
+
+void closeArchive()
+{
+    arc_close();
+}
+
+namespace {
+
+enum class Extracted { missing, failed, ok };
+
+Extracted extractMember(const std::string& name, std::vector<unsigned char>& bytes)
+{
+    int size = arc_size(name.c_str());
+    if (size < 0)
+        return Extracted::missing;
+    bytes.resize(static_cast<size_t>(size));
+    if (arc_extract(name.c_str(), bytes.data()) != 0) {
+        bytes.clear();
+        return Extracted::failed;
+    }
+    return Extracted::ok;
+}
+
+}
+
+bool loadFromArchive(File& file)
+{
+    std::vector<unsigned char> bytes;
+    if (extractMember(file.getPath(), bytes) != Extracted::ok) {
+        file.setOpened(false);
+        return false;
+    }
+    for (unsigned char b : bytes)
+        file.appendByte(static_cast<char>(b));
+    file.setOpened(true);
+    return true;
+}
+
+bool loadFromArchive(Image& image)
+{
+    std::vector<unsigned char> bytes;
+    switch (extractMember(image.getFilename(), bytes)) {
+    case Extracted::missing:
+        image.setLoaded(false);
+        return false;
+    case Extracted::failed:
+        return false;
+    case Extracted::ok:
+        break;
+    }
+    image.loadFromMemory(bytes.data(), static_cast<int>(bytes.size()));
+    return true;
+}

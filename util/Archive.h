@@ -1,0 +1,28 @@
+#pragma once
+// One process-wide 7z archive, members found by exact, case-sensitive name and
+// extracted whole into memory.
+
+#include <string>
+
+class File;
+class Image;
+
+// 0 when the archive opened and its member list was read, else 1. An archive
+// that is open already is closed first.
+int arc_open(const char* archiveName);
+// Index of the first member with exactly this name, or -1. On a hit the member's
+// size becomes the last size. Folders and members of 2 GiB or more are not found.
+int arc_find(const char* name);
+// Size of the named member, or -1.
+int arc_size(const char* name);
+// Decodes the named member into destination (at least arc_size bytes): 0 on
+// success, 1 when the name is unknown or the data is corrupt or short.
+int arc_extract(const char* name, unsigned char* destination);
+// Safe to call when nothing is open.
+void arc_close();
+
+bool openArchive(const std::string& archiveName);
+void closeArchive();
+// Fill a File or an Image from the member named by its path / file name.
+bool loadFromArchive(File& file);
+bool loadFromArchive(Image& image);
