@@ -35,28 +35,28 @@ std::vector<std::string> names(const std::vector<Object*>& objects)
     return result;
 }
 
-std::vector<Object*> roots(const VLMScene& scene)
+template <typename At>
+std::vector<Object*> collect(int count, At at)
 {
     std::vector<Object*> result;
-    for (int i = 0; i < scene.getRootCount(); ++i)
-        result.push_back(scene.getRoot(i));
+    for (int i = 0; i < count; ++i)
+        result.push_back(at(i));
     return result;
+}
+
+std::vector<Object*> roots(const VLMScene& scene)
+{
+    return collect(scene.getRootCount(), [&](int i) { return scene.getRoot(i); });
 }
 
 std::vector<Object*> children(const Object* obj)
 {
-    std::vector<Object*> result;
-    for (int i = 0; i < obj->getChildCount(); ++i)
-        result.push_back(obj->getChild(i));
-    return result;
+    return collect(obj->getChildCount(), [&](int i) { return obj->getChild(i); });
 }
 
 std::vector<Object*> listed(const VLMScene& scene)
 {
-    std::vector<Object*> result;
-    for (int i = 0; i < scene.getObjectCount(); ++i)
-        result.push_back(scene.getObject(i));
-    return result;
+    return collect(scene.getObjectCount(), [&](int i) { return scene.getObject(i); });
 }
 
 // car (root) with wheel and body; body has a door. A second root: tree.
