@@ -24,6 +24,8 @@ namespace {
 const int kVersion = 2;
 // GL 3.2 guarantees 16 vertex attributes; a mesh maps at most that many.
 const std::int64_t kMaxAttributes = 16;
+// Deepest node tree; drawing and matrix updates recurse once per level.
+const int kMaxDepth = 1000;
 
 // Smallest size of each record, used to reject counts the file cannot hold.
 const std::int64_t kMinMeshBytes = 2 * 4 + 6 * 4 + 4 * 4 + 4;
@@ -419,28 +421,36 @@ bool ObjectFile::linkNodes(Cursor& in)
         if (!names.insert(entry.second->getName()).second)
             return in.fail("two nodes are named '" + entry.second->getName() + "'");
 
-    // Parent ids must not loop back: walk up from every node, marking the
-    // walk in progress, and stop at a root or at a node already known good.
-    enum class State { Unvisited, Walking, Done };
-    std::map<int, State> state;
+    // Parent ids must not loop back, and trees stay shallow enough for the
+    // scene's recursive walks: go up from every node to a root or to a node
+    // whose depth is known, then number that walk from the top.
+    std::map<int, int> depth;  // -1 while the current walk passes through
     for (auto& entry : nodes) {
         std::vector<int> walk;
         int id = entry.first;
+        int base = 0;
         while (true) {
-            State& s = state[id];
-            if (s == State::Done)
+            auto known = depth.find(id);
+            if (known != depth.end()) {
+                if (known->second < 0)
+                    return in.fail("node " + std::to_string(id) + " is its own ancestor");
+                base = known->second + 1;
                 break;
-            if (s == State::Walking)
-                return in.fail("node " + std::to_string(id) + " is its own ancestor");
-            s = State::Walking;
+            }
+            depth[id] = -1;
             walk.push_back(id);
-            const int parentId = nodes[id]->getParentId();
+            const int parentId = nodes.at(id)->getParentId();
             if (parentId == id || nodes.count(parentId) == 0)
                 break;
             id = parentId;
         }
-        for (int visited : walk)
-            state[visited] = State::Done;
+        for (size_t k = walk.size(); k-- > 0;) {
+            const int d = base + static_cast<int>(walk.size() - 1 - k);
+            if (d >= kMaxDepth)
+                return in.fail("node " + std::to_string(walk[k]) + " lies deeper than " +
+                               std::to_string(kMaxDepth) + " levels");
+            depth[walk[k]] = d;
+        }
     }
 
     for (auto& entry : nodes) {

@@ -460,3 +460,25 @@ TEST_F(ObjectFileRead, LoadedMeshDrawsWithItsInterleavedAttributes)
         rendertest::expectNear(rendertest::pixel(x, y), {51, 153, 204, 255});
     }
 }
+
+TEST_F(ObjectFileRead, TreesUpToAThousandLevelsLoad)
+{
+    TempDir dir;
+    for (int levels : {1000, 1001}) {
+        ObjectFileWriter w;
+        for (int id = 1; id <= levels; ++id)
+            w.addNode(makeNode(id, id - 1, "n" + std::to_string(id), {0}));
+        const std::string path = writeFile(dir, w.bytes());
+        ObjectFile reader(path);
+        std::unique_ptr<VLMScene> scene(reader.load());
+        if (levels == 1000) {
+            ASSERT_TRUE(scene) << reader.getMessage();
+            EXPECT_EQ(scene->getRootCount(), 1);
+            scene->updateMatrices(0.0f);
+            EXPECT_EQ(scene->getObject("n1000")->getWorldMatrix(), scene->getObject("n1000")->getLocalMatrix());
+        } else {
+            EXPECT_EQ(scene, nullptr);
+            EXPECT_EQ(reader.getMessage(), "Invalid object file '" + path + "', node 1001 lies deeper than 1000 levels.");
+        }
+    }
+}
