@@ -1,13 +1,7 @@
 #include "engine/runtime/DataObjectPool.h"
 
-#include "util/Log.h"
-
-// The pool deletes its scenes once the scene class is part of the build; until
-// then it only holds them.
-#if __has_include("engine/render/VLMScene.h")
 #include "engine/render/VLMScene.h"
-#define PULSVEK_POOL_OWNS_SCENES 1
-#endif
+#include "util/Log.h"
 
 namespace VLMPulsvek {
 DataObjectPool* sceneDataPool = nullptr;
@@ -16,11 +10,7 @@ DataObjectPool* sceneDataPool = nullptr;
 DataObjectPool::~DataObjectPool()
 {
     vlm::logLine("[Dispose objectPool]");
-#ifdef PULSVEK_POOL_OWNS_SCENES
     deleteAll(scenes);
-#else
-    scenes.clear();
-#endif
     count = 0;
 }
 
@@ -36,12 +26,7 @@ VLMScene* DataObjectPool::getScene(const std::string& name) const
 
 void DataObjectPool::addScene(const std::string& name, VLMScene* scene)
 {
-#ifdef PULSVEK_POOL_OWNS_SCENES
     bool added = storeIn(scenes, name, scene);
-#else
-    bool added = scenes.count(name) == 0;
-    scenes[name] = scene;
-#endif
     if (added)
         ++count;
 }
