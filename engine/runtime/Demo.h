@@ -26,6 +26,9 @@ public:
     void setFlag2(bool f) { flag2 = f; }
 
 private:
+    // Stores the text, marks the start as failed and returns false.
+    bool fail(const std::string& text);
+
     ResourceLoader* loader;
     std::string message;
     std::string title;
