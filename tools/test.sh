@@ -18,5 +18,7 @@ export PULSVEK_REQUIRE_GL=1
 export LP_NUM_THREADS=${LP_NUM_THREADS:-1}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
-xvfb-run -a -s "-screen 0 1280x720x24" \
+# -noreset: the server does not restart (refusing connections) whenever its
+# last client leaves, between one test process and the next.
+xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
   ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
