@@ -28,6 +28,7 @@
 #include "tools/objectfile/ObjectFileWriter.h"
 
 #include "support/Capture.h"
+#include "support/Declarations.h"
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 
@@ -37,6 +38,7 @@
 #include <filesystem>
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -101,14 +103,7 @@ protected:
         VLMIO::shaderFolder = folder("shaders");
         VLMIO::videoFolder = folder("video");
         VLMIO::trackFolder = folder("tracks");
-        textures.swap(VLMPulsvek::textureDefinitions);
-        objects.swap(VLMPulsvek::objectDefinitions);
-        animations.swap(VLMPulsvek::animationDefinitions);
-        binaries.swap(VLMPulsvek::binaryDefinitions);
-        shaders.swap(VLMPulsvek::shaderDefinitions);
-        videos.swap(VLMPulsvek::videoDefinitions);
-        included.swap(VLMPulsvek::includedFiles);
-        music.swap(VLMPulsvek::musicFile);
+        declarations.emplace();
         savedResources = VLMPulsvek::resources;
         VLMPulsvek::resources = &definition;
         savedCache = VLMPulsvek::shaderCache;
@@ -132,22 +127,7 @@ protected:
         delete VLMPulsvek::shaderCache;
         VLMPulsvek::shaderCache = savedCache;
         VLMPulsvek::resources = savedResources;
-        textures.swap(VLMPulsvek::textureDefinitions);
-        objects.swap(VLMPulsvek::objectDefinitions);
-        animations.swap(VLMPulsvek::animationDefinitions);
-        binaries.swap(VLMPulsvek::binaryDefinitions);
-        shaders.swap(VLMPulsvek::shaderDefinitions);
-        videos.swap(VLMPulsvek::videoDefinitions);
-        included.swap(VLMPulsvek::includedFiles);
-        music.swap(VLMPulsvek::musicFile);
-        textures.clear();
-        objects.clear();
-        animations.clear();
-        binaries.clear();
-        shaders.clear();
-        videos.clear();
-        included.clear();
-        music.clear();
+        declarations.reset();
         VLMIO::objectFolder = saved[0];
         VLMIO::graphicsFolder = saved[1];
         VLMIO::miscFolder = saved[2];
@@ -191,11 +171,7 @@ protected:
 private:
     std::vector<std::string> saved;
     int savedMode = 0;
-    std::vector<TextureDefinition> textures;
-    std::vector<FileDefinition> objects, animations, binaries, videos;
-    std::vector<ShaderDefinition> shaders;
-    std::vector<std::string> included;
-    std::string music;
+    std::optional<testsupport::DeclarationScope> declarations;
     ResourceDefinition* savedResources = nullptr;
     ShaderCache* savedCache = nullptr;
 };
@@ -359,6 +335,22 @@ TEST_F(LoaderTest, DefinesAndTheGeometryStageReachTheProgram)
     FBO::currentFramebuffer = 0;
 }
 
+// Track data with one start/stop pair per name (start at row 0, then a key
+// of stopType at row 5), written into folder.
+void writeStartStops(const std::string& folder, const std::vector<std::string>& names, int stopType = 0)
+{
+    TrackManager manager;
+    for (const std::string& name : names) {
+        TrackEntry* entry = new TrackEntry(name);
+        TrackStartStop* run = new TrackStartStop(0);
+        run->addKeyframe(new StartStopKeyframe(0, 1));
+        run->addKeyframe(new StartStopKeyframe(5, stopType));
+        entry->setStartStop(run);
+        manager.addEntry(entry);
+    }
+    ASSERT_TRUE(TrackFile(folder).saveIndex(&manager));
+}
+
 TEST_F(LoaderTest, InstancesAreInitialisedInNameOrderAndFlaggedOnesGetTracks)
 {
     definition.effects = [] { ResourceDefinition::registerEffect("NamedEffect", new NamedEffect()); };
@@ -368,18 +360,7 @@ TEST_F(LoaderTest, InstancesAreInitialisedInNameOrderAndFlaggedOnesGetTracks)
             static_cast<NamedEffect*>(e)->name = name;
         }
     };
-    {
-        TrackManager manager;
-        for (const char* name : {"zeta", "alpha"}) {
-            TrackEntry* entry = new TrackEntry(name);
-            TrackStartStop* run = new TrackStartStop(0);
-            run->addKeyframe(new StartStopKeyframe(0, 1));
-            run->addKeyframe(new StartStopKeyframe(5, 0));
-            entry->setStartStop(run);
-            manager.addEntry(entry);
-        }
-        ASSERT_TRUE(TrackFile(dir.file("tracks")).saveIndex(&manager));
-    }
+    writeStartStops(dir.file("tracks"), {"zeta", "alpha"});
     ASSERT_TRUE(load());
     testsupport::StdoutCapture capture;
     loader->defineEffectInstances();
@@ -431,16 +412,8 @@ TEST_F(LoaderTest, TrackCreationFailuresLeaveAMessage)
         definition.instances = [glError] {
             ResourceDefinition::createEffectInstance(glError ? "GLErrorEffect" : "NamedEffect", "one", true);
         };
-        if (c.writeTracks) {
-            TrackManager manager;
-            TrackEntry* entry = new TrackEntry("one");
-            TrackStartStop* run = new TrackStartStop(0);
-            run->addKeyframe(new StartStopKeyframe(0, 1));
-            run->addKeyframe(new StartStopKeyframe(5, c.goodKeys ? 0 : 1));
-            entry->setStartStop(run);
-            manager.addEntry(entry);
-            ASSERT_TRUE(TrackFile(dir.file("tracks")).saveIndex(&manager));
-        }
+        if (c.writeTracks)
+            writeStartStops(dir.file("tracks"), {"one"}, c.goodKeys ? 0 : 1);
         ASSERT_TRUE(load());
         testsupport::StdoutCapture capture;
         loader->defineEffectInstances();

@@ -12,6 +12,7 @@
 #include "engine/runtime/TrackInterpolate.h"
 
 #include "support/Capture.h"
+#include "support/Declarations.h"
 
 #include <GL/glew.h>
 
@@ -27,13 +28,6 @@ class ResourceDefinitionTest : public ::testing::Test {
 protected:
     ResourceDefinitionTest()
     {
-        textures.swap(VLMPulsvek::textureDefinitions);
-        objects.swap(VLMPulsvek::objectDefinitions);
-        animations.swap(VLMPulsvek::animationDefinitions);
-        binaries.swap(VLMPulsvek::binaryDefinitions);
-        shaders.swap(VLMPulsvek::shaderDefinitions);
-        videos.swap(VLMPulsvek::videoDefinitions);
-        music = VLMPulsvek::musicFile;
         VLMPulsvek::effectDataPool = new DataEffectPool();
         VLMPulsvek::effectInstanceDataPool = new DataEffectPool();
     }
@@ -44,19 +38,9 @@ protected:
         delete VLMPulsvek::effectDataPool;
         VLMPulsvek::effectInstanceDataPool = nullptr;
         VLMPulsvek::effectDataPool = nullptr;
-        textures.swap(VLMPulsvek::textureDefinitions);
-        objects.swap(VLMPulsvek::objectDefinitions);
-        animations.swap(VLMPulsvek::animationDefinitions);
-        binaries.swap(VLMPulsvek::binaryDefinitions);
-        shaders.swap(VLMPulsvek::shaderDefinitions);
-        videos.swap(VLMPulsvek::videoDefinitions);
-        VLMPulsvek::musicFile = music;
     }
 
-    std::vector<TextureDefinition> textures;
-    std::vector<FileDefinition> objects, animations, binaries, videos;
-    std::vector<ShaderDefinition> shaders;
-    std::string music;
+    testsupport::DeclarationScope declarations;
 };
 
 TEST_F(ResourceDefinitionTest, TextureDeclarationsKeepOrderKindAndFlags)
