@@ -70,6 +70,7 @@ TerrainGenerator::TerrainGenerator(int width, int rows, int windowCount, int roa
     scenery.resize(totalRows);
     collected.reset(new SceneryEntry[MAX_COLLECTED]);
     profiles.resize(totalRows);
+    rowNoise.assign(width, 0.0);
 
     randomColumns.resize(static_cast<size_t>(totalRows) * maxRandomPerRow);
     std::srand(0);
@@ -159,19 +160,24 @@ Spline& TerrainGenerator::buildProfile(unsigned row)
     return profile;
 }
 
-double TerrainGenerator::sampleNoise(int type, double x, double y) const
+void TerrainGenerator::sampleNoiseRow(int type, double y)
 {
     switch (type) {
     case 0:
-        return perlin.GetValue(x, y, 0.0);
+        noiseRow.perlin(perlin, width, y, rowNoise.data());
+        break;
     case 1:
-        return voronoi.GetValue(x, y, 0.0);
+        noiseRow.voronoi(voronoi, width, y, rowNoise.data());
+        break;
     case 2:
-        return billow.GetValue(x, y, 0.0);
+        noiseRow.billow(billow, width, y, rowNoise.data());
+        break;
     case 3:
-        return ridged.GetValue(x, y, 0.0);
+        noiseRow.ridged(ridged, width, y, rowNoise.data());
+        break;
     default:
-        return 0.0;
+        std::fill(rowNoise.begin(), rowNoise.end(), 0.0);
+        break;
     }
 }
 
@@ -225,12 +231,12 @@ void TerrainGenerator::generateRow(unsigned row)
 
     uint8_t* texels = &terrain[static_cast<size_t>(row) * width * TEXEL_BYTES];
     uint8_t* previous = row > 0 ? texels - static_cast<size_t>(width) * TEXEL_BYTES : nullptr;
-    const double y = static_cast<double>(row) / width;
+    sampleNoiseRow(type, static_cast<double>(row) / width);
 
     for (int i = 0; i < width; ++i) {
         uint8_t* texel = texels + i * TEXEL_BYTES;
         const float p = profile.evaluate(static_cast<float>(i) / static_cast<float>(width));
-        const double n = sampleNoise(type, static_cast<double>(i) / width, y);
+        const double n = rowNoise[i];
 
         int h = saturateByte(truncToInt(std::floor(n * mult + add + NEUTRAL_HEIGHT + p + 0.5)));
         int wall = 1;

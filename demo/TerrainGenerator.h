@@ -6,6 +6,7 @@
 
 #include "demo/SceneryEntry.h"
 #include "demo/SceneryKind.h"
+#include "demo/NoiseRow.h"
 #include "engine/runtime/Spline.h"
 
 #include <libnoise/noise.h>
@@ -131,7 +132,8 @@ private:
     void requireTracks() const;
     float value(int slot, unsigned timeMs) const;
     bool isRoadColumn(int column) const;
-    double sampleNoise(int type, double x, double y) const;
+    // The noise of every column of a row at y.
+    void sampleNoiseRow(int type, double y);
 
     int width;
     int rows;
@@ -156,6 +158,8 @@ private:
     int maxRandomPerRow;
     std::vector<int> rowStamps;
     std::vector<Spline> profiles;
+    std::vector<double> rowNoise;
+    NoiseRow noiseRow;
     int lastWindowStart;
     int generation;
 

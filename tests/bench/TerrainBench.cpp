@@ -1,0 +1,152 @@
+#include "demo/RoadSpline.h"
+#include "demo/TerrainGenerator.h"
+#include "engine/runtime/Keyframe.h"
+#include "engine/runtime/TrackInterpolate.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+// The production's landscape: 128 columns, 50 windows of 256 rows.
+const int COLUMNS = 128;
+const int ROWS = 256;
+const int WINDOWS = 50;
+const unsigned TOTAL_ROWS = ROWS * WINDOWS;
+
+class LandscapeTracks {
+public:
+    TrackInterpolate* get(const std::string& name)
+    {
+        std::unique_ptr<TrackInterpolate>& track = tracks[name];
+        if (!track)
+            track = std::make_unique<TrackInterpolate>(name);
+        return track.get();
+    }
+
+    // Keys every `step` rows, cycling through the values with interpolation type.
+    void keys(const std::string& name, unsigned step, std::initializer_list<float> values, int type = 0)
+    {
+        TrackInterpolate* track = get(name);
+        size_t i = 0;
+        for (unsigned row = 0; row < TOTAL_ROWS; row += step, ++i)
+            track->addKeyframe(new Keyframe(row, type, *(values.begin() + i % values.size())));
+    }
+
+    void wire(TerrainGenerator& g)
+    {
+        g.setRSpriteTrack(get("r_sprite"));
+        g.setRFrequencyTrack(get("r_frequency"));
+        g.setSFrequencyTrack(get("s_frequency"));
+        g.setSSpriteTrack(get("s_sprite"));
+        g.setSPos1Track(get("s_pos1"));
+        g.setSPos2Track(get("s_pos2"));
+        g.setNoiseTypeTrack(get("noise_type"));
+        g.setNoiseFreqTrack(get("noise_freq"));
+        g.setNoiseOctTrack(get("noise_oct"));
+        g.setNoisePersTrack(get("noise_pers"));
+        g.setNoiseDisplTrack(get("noise_displ"));
+        g.setNoiseMultTrack(get("noise_mult"));
+        g.setNoiseAddTrack(get("noise_add"));
+        g.setWaterHeightTrack(get("water_height"));
+        g.setTunellHeightTrack(get("tunell_height"));
+        for (int i = 1; i <= 5; ++i)
+            g.setSplineTrack(i, get("spline_" + std::to_string(i)));
+        for (int i = 1; i <= 8; ++i) {
+            g.setTileTrack(i, get("tile" + std::to_string(i)));
+            g.setRoadTrack(i, get("road" + std::to_string(i)));
+        }
+    }
+
+private:
+    std::map<std::string, std::unique_ptr<TrackInterpolate>> tracks;
+};
+
+// A show-like set of keys: every noise type in turn, hills, water, tunnels,
+// changing tiles and sprites.
+void fillShow(LandscapeTracks& t)
+{
+    t.keys("noise_type", 1600, {0, 1, 2, 3}, 3);
+    t.keys("noise_freq", 400, {2, 4, 3, 6});
+    t.keys("noise_oct", 800, {4, 6, 8, 5}, 3);
+    t.keys("noise_pers", 700, {0.5f, 0.6f, 0.4f});
+    t.keys("noise_displ", 900, {1, 0.5f, 2});
+    t.keys("noise_mult", 300, {20, 40, 10, 60});
+    t.keys("noise_add", 500, {0, 10, -10, 5});
+    t.keys("water_height", 1000, {100, 120, 90});
+    t.keys("tunell_height", 250, {0, 0, 12, 0, 20}, 3);
+    for (int i = 1; i <= 5; ++i)
+        t.keys("spline_" + std::to_string(i), 350 + 50 * i, {0, 20.0f * i, -10, 30});
+    for (int i = 1; i <= 8; ++i) {
+        t.keys("tile" + std::to_string(i), 600, {1, 2, 3, 4, 6}, 3);
+        t.keys("road" + std::to_string(i), 1200, {0, 1, 2}, 3);
+    }
+    t.keys("r_sprite", 500, {0, 1, 2, 3}, 3);
+    t.keys("r_frequency", 700, {0.25f, 3, 0.125f, 0}, 3);
+    t.keys("s_frequency", 900, {20, 0, 8}, 3);
+    t.keys("s_sprite", 900, {0, 1, 2, 3}, 3);
+    t.keys("s_pos1", 900, {50, -1, 75}, 3);
+    t.keys("s_pos2", 900, {77, 52, -1}, 3);
+}
+
+void BM_TerrainGenerateAll(benchmark::State& state)
+{
+    LandscapeTracks tracks;
+    fillShow(tracks);
+    TerrainGenerator generator(COLUMNS, ROWS, WINDOWS, 8);
+    tracks.wire(generator);
+    for (auto _ : state) {
+        generator.generateAll();
+        benchmark::DoNotOptimize(generator.terrainTexel(TOTAL_ROWS - 1, COLUMNS - 1));
+    }
+    state.counters["rows"] = TOTAL_ROWS;
+}
+BENCHMARK(BM_TerrainGenerateAll)->Unit(benchmark::kMillisecond);
+
+// The whole landscape in one noise type (0 Perlin, 1 Voronoi, 2 Billow,
+// 3 ridged, 4 none) with 8 octaves, the rest of the show unchanged.
+void BM_TerrainGenerateAllOneType(benchmark::State& state)
+{
+    LandscapeTracks tracks;
+    fillShow(tracks);
+    tracks.get("noise_type")->addKeyframe(new Keyframe(0, 3, static_cast<float>(state.range(0))));
+    tracks.get("noise_oct")->addKeyframe(new Keyframe(0, 3, 8.0f));
+    for (unsigned row = 1600; row < TOTAL_ROWS; row += 1600) {
+        tracks.get("noise_type")->removeKeyframe(row);
+        tracks.get("noise_oct")->removeKeyframe(row);
+    }
+    TerrainGenerator generator(COLUMNS, ROWS, WINDOWS, 8);
+    tracks.wire(generator);
+    for (auto _ : state) {
+        generator.generateAll();
+        benchmark::DoNotOptimize(generator.terrainTexel(TOTAL_ROWS - 1, COLUMNS - 1));
+    }
+}
+BENCHMARK(BM_TerrainGenerateAllOneType)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// One resample of the production's 256 rows of turn and hill.
+void BM_RoadSplineResample(benchmark::State& state)
+{
+    TrackInterpolate turn("turn");
+    TrackInterpolate hill("hill");
+    for (unsigned row = 0; row < TOTAL_ROWS; row += 97) {
+        turn.addKeyframe(new Keyframe(row, 0, static_cast<float>(row % 41) - 20.0f));
+        hill.addKeyframe(new Keyframe(row + 13, 3, static_cast<float>(row % 29)));
+    }
+    RoadSpline spline(ROWS);
+    spline.setTurnTrack(&turn);
+    spline.setHillTrack(&hill);
+    spline.rebuild();
+    unsigned start = 0;
+    for (auto _ : state) {
+        start = (start + 1) % (TOTAL_ROWS - ROWS);
+        benchmark::DoNotOptimize(spline.update(start));
+        benchmark::DoNotOptimize(spline.getTurn()[ROWS - 1]);
+    }
+}
+BENCHMARK(BM_RoadSplineResample);
+
+}
