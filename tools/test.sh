@@ -14,6 +14,8 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # LeakSanitizer reports the X server client libraries' own allocations otherwise.
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
 export PULSVEK_REQUIRE_GL=1
+# Many GL tests run at once: one rasteriser thread each avoids oversubscribing the cores.
+export LP_NUM_THREADS=${LP_NUM_THREADS:-1}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
 xvfb-run -a -s "-screen 0 1280x720x24" \
