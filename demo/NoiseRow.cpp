@@ -99,12 +99,9 @@ void NoiseRow::octave(int width, double y, double z, int seed, double* out) cons
     }
 }
 
-void NoiseRow::perlin(const noise::module::Perlin& module, int width, double y, double* out)
+template <typename Module, typename Shape>
+void NoiseRow::fractal(const Module& module, int width, double y, double* out, Shape shape)
 {
-    if (module.GetNoiseQuality() != noise::QUALITY_STD) {
-        sampleModule(module, width, y, out);
-        return;
-    }
     const double frequency = module.GetFrequency();
     const double lacunarity = module.GetLacunarity();
     const double persistence = module.GetPersistence();
@@ -116,12 +113,21 @@ void NoiseRow::perlin(const noise::module::Perlin& module, int width, double y, 
     for (int curOctave = 0; curOctave < module.GetOctaveCount(); ++curOctave) {
         octave(width, y, z, module.GetSeed() + curOctave, signal.data());
         for (int i = 0; i < width; ++i)
-            out[i] += signal[i] * curPersistence;
+            out[i] += shape(signal[i]) * curPersistence;
         growColumns(width, lacunarity);
         y *= lacunarity;
         z *= lacunarity;
         curPersistence *= persistence;
     }
+}
+
+void NoiseRow::perlin(const noise::module::Perlin& module, int width, double y, double* out)
+{
+    if (module.GetNoiseQuality() != noise::QUALITY_STD) {
+        sampleModule(module, width, y, out);
+        return;
+    }
+    fractal(module, width, y, out, [](double s) { return s; });
 }
 
 void NoiseRow::billow(const noise::module::Billow& module, int width, double y, double* out)
@@ -130,23 +136,7 @@ void NoiseRow::billow(const noise::module::Billow& module, int width, double y, 
         sampleModule(module, width, y, out);
         return;
     }
-    const double frequency = module.GetFrequency();
-    const double lacunarity = module.GetLacunarity();
-    const double persistence = module.GetPersistence();
-    scaleColumns(width, frequency);
-    std::fill(out, out + width, 0.0);
-    double curPersistence = 1.0;
-    y *= frequency;
-    double z = 0.0 * frequency;
-    for (int curOctave = 0; curOctave < module.GetOctaveCount(); ++curOctave) {
-        octave(width, y, z, module.GetSeed() + curOctave, signal.data());
-        for (int i = 0; i < width; ++i)
-            out[i] += (2.0 * std::fabs(signal[i]) - 1.0) * curPersistence;
-        growColumns(width, lacunarity);
-        y *= lacunarity;
-        z *= lacunarity;
-        curPersistence *= persistence;
-    }
+    fractal(module, width, y, out, [](double s) { return 2.0 * std::fabs(s) - 1.0; });
     for (int i = 0; i < width; ++i)
         out[i] += 0.5;
 }

@@ -22,6 +22,9 @@ private:
     // The gradient coherent noise of one octave for every column of xs, at
     // the row's y and z (z is 0 scaled by the octave's frequency).
     void octave(int width, double y, double z, int seed, double* signal) const;
+    // The octave sum of Perlin and Billow, each octave's signal shaped first.
+    template <typename Module, typename Shape>
+    void fractal(const Module& module, int width, double y, double* out, Shape shape);
     void scaleColumns(int width, double frequency);
     void growColumns(int width, double lacunarity);
 

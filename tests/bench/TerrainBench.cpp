@@ -2,11 +2,11 @@
 #include "demo/TerrainGenerator.h"
 #include "engine/runtime/Keyframe.h"
 #include "engine/runtime/TrackInterpolate.h"
+#include "support/TerrainTracks.h"
 
 #include <benchmark/benchmark.h>
 
-#include <map>
-#include <memory>
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -17,84 +17,45 @@ const int ROWS = 256;
 const int WINDOWS = 50;
 const unsigned TOTAL_ROWS = ROWS * WINDOWS;
 
-class LandscapeTracks {
-public:
-    TrackInterpolate* get(const std::string& name)
-    {
-        std::unique_ptr<TrackInterpolate>& track = tracks[name];
-        if (!track)
-            track = std::make_unique<TrackInterpolate>(name);
-        return track.get();
-    }
-
-    // Keys every `step` rows, cycling through the values with interpolation type.
-    void keys(const std::string& name, unsigned step, std::initializer_list<float> values, int type = 0)
-    {
-        TrackInterpolate* track = get(name);
-        size_t i = 0;
-        for (unsigned row = 0; row < TOTAL_ROWS; row += step, ++i)
-            track->addKeyframe(new Keyframe(row, type, *(values.begin() + i % values.size())));
-    }
-
-    void wire(TerrainGenerator& g)
-    {
-        g.setRSpriteTrack(get("r_sprite"));
-        g.setRFrequencyTrack(get("r_frequency"));
-        g.setSFrequencyTrack(get("s_frequency"));
-        g.setSSpriteTrack(get("s_sprite"));
-        g.setSPos1Track(get("s_pos1"));
-        g.setSPos2Track(get("s_pos2"));
-        g.setNoiseTypeTrack(get("noise_type"));
-        g.setNoiseFreqTrack(get("noise_freq"));
-        g.setNoiseOctTrack(get("noise_oct"));
-        g.setNoisePersTrack(get("noise_pers"));
-        g.setNoiseDisplTrack(get("noise_displ"));
-        g.setNoiseMultTrack(get("noise_mult"));
-        g.setNoiseAddTrack(get("noise_add"));
-        g.setWaterHeightTrack(get("water_height"));
-        g.setTunellHeightTrack(get("tunell_height"));
-        for (int i = 1; i <= 5; ++i)
-            g.setSplineTrack(i, get("spline_" + std::to_string(i)));
-        for (int i = 1; i <= 8; ++i) {
-            g.setTileTrack(i, get("tile" + std::to_string(i)));
-            g.setRoadTrack(i, get("road" + std::to_string(i)));
-        }
-    }
-
-private:
-    std::map<std::string, std::unique_ptr<TrackInterpolate>> tracks;
-};
+// Keys every `step` rows over the whole landscape, cycling through the values.
+void keys(TerrainTracks& tracks, const std::string& name, unsigned step, std::initializer_list<float> values,
+          int type = 0)
+{
+    size_t i = 0;
+    for (unsigned row = 0; row < TOTAL_ROWS; row += step, ++i)
+        tracks[name].addKeyframe(new Keyframe(row, type, *(values.begin() + i % values.size())));
+}
 
 // A show-like set of keys: every noise type in turn, hills, water, tunnels,
 // changing tiles and sprites.
-void fillShow(LandscapeTracks& t)
+void fillShow(TerrainTracks& t)
 {
-    t.keys("noise_type", 1600, {0, 1, 2, 3}, 3);
-    t.keys("noise_freq", 400, {2, 4, 3, 6});
-    t.keys("noise_oct", 800, {4, 6, 8, 5}, 3);
-    t.keys("noise_pers", 700, {0.5f, 0.6f, 0.4f});
-    t.keys("noise_displ", 900, {1, 0.5f, 2});
-    t.keys("noise_mult", 300, {20, 40, 10, 60});
-    t.keys("noise_add", 500, {0, 10, -10, 5});
-    t.keys("water_height", 1000, {100, 120, 90});
-    t.keys("tunell_height", 250, {0, 0, 12, 0, 20}, 3);
+    keys(t, "noise_type", 1600, {0, 1, 2, 3}, 3);
+    keys(t, "noise_freq", 400, {2, 4, 3, 6});
+    keys(t, "noise_oct", 800, {4, 6, 8, 5}, 3);
+    keys(t, "noise_pers", 700, {0.5f, 0.6f, 0.4f});
+    keys(t, "noise_displ", 900, {1, 0.5f, 2});
+    keys(t, "noise_mult", 300, {20, 40, 10, 60});
+    keys(t, "noise_add", 500, {0, 10, -10, 5});
+    keys(t, "water_height", 1000, {100, 120, 90});
+    keys(t, "tunell_height", 250, {0, 0, 12, 0, 20}, 3);
     for (int i = 1; i <= 5; ++i)
-        t.keys("spline_" + std::to_string(i), 350 + 50 * i, {0, 20.0f * i, -10, 30});
+        keys(t, "spline_" + std::to_string(i), 350 + 50 * i, {0, 20.0f * i, -10, 30});
     for (int i = 1; i <= 8; ++i) {
-        t.keys("tile" + std::to_string(i), 600, {1, 2, 3, 4, 6}, 3);
-        t.keys("road" + std::to_string(i), 1200, {0, 1, 2}, 3);
+        keys(t, "tile" + std::to_string(i), 600, {1, 2, 3, 4, 6}, 3);
+        keys(t, "road" + std::to_string(i), 1200, {0, 1, 2}, 3);
     }
-    t.keys("r_sprite", 500, {0, 1, 2, 3}, 3);
-    t.keys("r_frequency", 700, {0.25f, 3, 0.125f, 0}, 3);
-    t.keys("s_frequency", 900, {20, 0, 8}, 3);
-    t.keys("s_sprite", 900, {0, 1, 2, 3}, 3);
-    t.keys("s_pos1", 900, {50, -1, 75}, 3);
-    t.keys("s_pos2", 900, {77, 52, -1}, 3);
+    keys(t, "r_sprite", 500, {0, 1, 2, 3}, 3);
+    keys(t, "r_frequency", 700, {0.25f, 3, 0.125f, 0}, 3);
+    keys(t, "s_frequency", 900, {20, 0, 8}, 3);
+    keys(t, "s_sprite", 900, {0, 1, 2, 3}, 3);
+    keys(t, "s_pos1", 900, {50, -1, 75}, 3);
+    keys(t, "s_pos2", 900, {77, 52, -1}, 3);
 }
 
 void BM_TerrainGenerateAll(benchmark::State& state)
 {
-    LandscapeTracks tracks;
+    TerrainTracks tracks;
     fillShow(tracks);
     TerrainGenerator generator(COLUMNS, ROWS, WINDOWS, 8);
     tracks.wire(generator);
@@ -110,14 +71,16 @@ BENCHMARK(BM_TerrainGenerateAll)->Unit(benchmark::kMillisecond);
 // 3 ridged, 4 none) with 8 octaves, the rest of the show unchanged.
 void BM_TerrainGenerateAllOneType(benchmark::State& state)
 {
-    LandscapeTracks tracks;
+    TerrainTracks tracks;
     fillShow(tracks);
-    tracks.get("noise_type")->addKeyframe(new Keyframe(0, 3, static_cast<float>(state.range(0))));
-    tracks.get("noise_oct")->addKeyframe(new Keyframe(0, 3, 8.0f));
-    for (unsigned row = 1600; row < TOTAL_ROWS; row += 1600) {
-        tracks.get("noise_type")->removeKeyframe(row);
-        tracks.get("noise_oct")->removeKeyframe(row);
+    for (unsigned row = 1; row < TOTAL_ROWS; ++row) {
+        if (tracks["noise_type"].hasKeyframe(row))
+            tracks["noise_type"].removeKeyframe(row);
+        if (tracks["noise_oct"].hasKeyframe(row))
+            tracks["noise_oct"].removeKeyframe(row);
     }
+    tracks.set("noise_type", static_cast<float>(state.range(0)));
+    tracks.set("noise_oct", 8.0f);
     TerrainGenerator generator(COLUMNS, ROWS, WINDOWS, 8);
     tracks.wire(generator);
     for (auto _ : state) {

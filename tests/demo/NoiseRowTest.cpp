@@ -47,34 +47,33 @@ void expectSameAsModule(const std::string& what, const Module& module, NoiseRow&
     }
 }
 
+// Modules own their source list: configured in place, never copied.
+template <typename Module>
+void configure(Module& module, const Settings& s)
+{
+    module.SetFrequency(s.frequency);
+    module.SetOctaveCount(s.octaves);
+    module.SetLacunarity(s.lacunarity);
+    module.SetSeed(s.seed);
+    module.SetNoiseQuality(s.quality);
+}
+
 TEST(NoiseRowTest, OctaveModulesEqualTheModulesSampleBySample)
 {
     NoiseRow row;
     for (const Settings& s : SETTINGS) {
         noise::module::Perlin perlin;
-        perlin.SetFrequency(s.frequency);
-        perlin.SetOctaveCount(s.octaves);
+        configure(perlin, s);
         perlin.SetPersistence(s.persistence);
-        perlin.SetLacunarity(s.lacunarity);
-        perlin.SetSeed(s.seed);
-        perlin.SetNoiseQuality(s.quality);
         expectSameAsModule("Perlin", perlin, row, &NoiseRow::perlin, s);
 
         noise::module::Billow billow;
-        billow.SetFrequency(s.frequency);
-        billow.SetOctaveCount(s.octaves);
+        configure(billow, s);
         billow.SetPersistence(s.persistence);
-        billow.SetLacunarity(s.lacunarity);
-        billow.SetSeed(s.seed);
-        billow.SetNoiseQuality(s.quality);
         expectSameAsModule("Billow", billow, row, &NoiseRow::billow, s);
 
         noise::module::RidgedMulti ridged;
-        ridged.SetFrequency(s.frequency);
-        ridged.SetOctaveCount(s.octaves);
-        ridged.SetLacunarity(s.lacunarity);
-        ridged.SetSeed(s.seed);
-        ridged.SetNoiseQuality(s.quality);
+        configure(ridged, s);
         expectSameAsModule("RidgedMulti", ridged, row, &NoiseRow::ridged, s);
     }
 }

@@ -3,6 +3,8 @@
 #include "engine/runtime/Keyframe.h"
 #include "engine/runtime/TrackInterpolate.h"
 
+#include "runtime/KeyRows.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -11,17 +13,7 @@ namespace {
 
 const int COUNT = 64;
 
-struct Key {
-    unsigned row;
-    int type;
-    float value;
-};
-
-void addKeys(TrackInterpolate& track, const std::vector<Key>& keys)
-{
-    for (const Key& key : keys)
-        track.addKeyframe(new Keyframe(key.row, key.type, key.value));
-}
+using Key = ValueKey;
 
 std::vector<float> samples(const float* values)
 {
@@ -48,8 +40,8 @@ const std::vector<Key> HILL_KEYS = {{5, 3, 10}, {25, 3, 30}, {45, 3, 0}};
 TEST(RoadSplineTest, SamplesPassSmoothlyThroughTheKeys)
 {
     Road road;
-    addKeys(road.turn, TURN_KEYS);
-    addKeys(road.hill, HILL_KEYS);
+    addValueKeys(road.turn, TURN_KEYS);
+    addValueKeys(road.hill, HILL_KEYS);
     ASSERT_TRUE(road.spline.update(0));
     const std::vector<float> turn = samples(road.spline.getTurn());
     const std::vector<float> hill = samples(road.spline.getHill());
@@ -82,8 +74,8 @@ TEST(RoadSplineTest, SamplesPassSmoothlyThroughTheKeys)
 TEST(RoadSplineTest, ResamplesOnlyWhenTheStartMovesOrATrackWasModified)
 {
     Road road;
-    addKeys(road.turn, TURN_KEYS);
-    addKeys(road.hill, HILL_KEYS);
+    addValueKeys(road.turn, TURN_KEYS);
+    addValueKeys(road.hill, HILL_KEYS);
     ASSERT_TRUE(road.spline.update(3));
     EXPECT_FALSE(road.turn.isModified());
     EXPECT_FALSE(road.hill.isModified());
@@ -111,7 +103,7 @@ TEST(RoadSplineTest, ResamplesOnlyWhenTheStartMovesOrATrackWasModified)
     for (const Case& c : cases) {
         const std::vector<float> oldTurn = samples(road.spline.getTurn());
         const std::vector<float> oldHill = samples(road.spline.getHill());
-        addKeys(road.*c.track, {c.key});
+        addValueKeys(road.*c.track, {c.key});
         EXPECT_TRUE(road.turn.isModified() || road.hill.isModified()) << c.what;
         ASSERT_TRUE(road.spline.update(4)) << c.what;
         EXPECT_FALSE(road.turn.isModified()) << c.what;
@@ -129,7 +121,7 @@ TEST(RoadSplineTest, ResamplesOnlyWhenTheStartMovesOrATrackWasModified)
 TEST(RoadSplineTest, RebuildLeavesTheFlagsForTheNextUpdate)
 {
     Road road;
-    addKeys(road.turn, TURN_KEYS);
+    addValueKeys(road.turn, TURN_KEYS);
     road.spline.rebuild();
     EXPECT_TRUE(road.turn.isModified());
     EXPECT_EQ(road.spline.getTurnRange(), std::make_pair(-5.0f, 5.0f));
@@ -147,8 +139,8 @@ TEST(RoadSplineTest, TooFewKeysGiveAFlatRoad)
     const std::vector<std::vector<Key>> keySets = {{}, {{4, 0, 3}}, {{4, 0, 3}, {9, 0, -2}}};
     for (const std::vector<Key>& keys : keySets) {
         Road road;
-        addKeys(road.turn, keys);
-        addKeys(road.hill, keys);
+        addValueKeys(road.turn, keys);
+        addValueKeys(road.hill, keys);
         ASSERT_TRUE(road.spline.update(0)) << keys.size() << " keys";
         EXPECT_EQ(samples(road.spline.getTurn()), std::vector<float>(COUNT, 0.0f)) << keys.size() << " keys";
         EXPECT_EQ(samples(road.spline.getHill()), std::vector<float>(COUNT, 0.0f)) << keys.size() << " keys";
@@ -160,8 +152,8 @@ TEST(RoadSplineTest, RangesAreTheKeyExtremes)
     Road road;
     EXPECT_EQ(road.spline.getTurnRange(), std::make_pair(100000.0f, -100000.0f));
     EXPECT_EQ(road.spline.getHillRange(), std::make_pair(100000.0f, -100000.0f));
-    addKeys(road.turn, TURN_KEYS);
-    addKeys(road.hill, HILL_KEYS);
+    addValueKeys(road.turn, TURN_KEYS);
+    addValueKeys(road.hill, HILL_KEYS);
     road.spline.update(0);
     EXPECT_EQ(road.spline.getTurnRange(), std::make_pair(-5.0f, 5.0f));
     EXPECT_EQ(road.spline.getHillRange(), std::make_pair(0.0f, 30.0f));

@@ -1,6 +1,6 @@
 #include "demo/TerrainGenerator.h"
 
-#include "TerrainTracks.h"
+#include "support/TerrainTracks.h"
 
 #include <gtest/gtest.h>
 
