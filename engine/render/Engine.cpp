@@ -3,6 +3,7 @@
 #include "engine/render/Camera.h"
 #include "engine/render/ScreenSettings.h"
 #include "engine/runtime/Demo.h"
+#include "engine/runtime/ResourceDefinition.h"
 #include "platform/Glfw27.h"
 #include "util/Log.h"
 
@@ -16,6 +17,12 @@ bool quit = false;
 std::string musicFile;
 TimeCode startTime(0, 0, 0);
 TimeCode endTime(99, 0, 0);
+std::vector<TextureDefinition> textureDefinitions;
+std::vector<FileDefinition> objectDefinitions;
+std::vector<FileDefinition> animationDefinitions;
+std::vector<FileDefinition> binaryDefinitions;
+std::vector<ShaderDefinition> shaderDefinitions;
+std::vector<FileDefinition> videoDefinitions;
 std::vector<std::string> includedFiles;
 std::string lastError;
 bool glError = false;

@@ -21,6 +21,7 @@ extern Camera* syscam;
 extern std::string musicFile;
 extern TimeCode startTime;  // where the show starts
 extern TimeCode endTime;    // the frame loop stops once the time passes it
+// The six resource declaration lists are declared in engine/runtime/ResourceDefinition.h.
 }
 
 bool openFullscreen(ScreenSettings* settings);

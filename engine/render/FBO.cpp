@@ -3,6 +3,7 @@
 #include "engine/render/Engine.h"
 #include "engine/render/ScreenSettings.h"
 #include "engine/render/Texture.h"
+#include "engine/runtime/DataTexturePool.h"
 #include "util/Assert.h"
 #include "util/Log.h"
 #include "util/StringUtil.h"
@@ -15,9 +16,10 @@ namespace {
 // then owns it. Returns false while there is no pool: the framebuffer keeps it.
 bool addToTexturePool(const std::string& name, Texture* texture)
 {
-    (void)name;
-    (void)texture;
-    return false;
+    if (!VLMPulsvek::textureDataPool)
+        return false;
+    VLMPulsvek::textureDataPool->addTexture(name, texture);
+    return true;
 }
 
 void rebindRecorded()

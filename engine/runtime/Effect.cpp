@@ -2,6 +2,9 @@
 
 #include "engine/runtime/DataBinaryPool.h"
 #include "engine/runtime/DataEffectPool.h"
+#include "engine/runtime/DataFBOPool.h"
+#include "engine/runtime/DataShaderPool.h"
+#include "engine/runtime/DataTexturePool.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "util/Assert.h"
 #include "util/Log.h"
@@ -38,6 +41,27 @@ void Effect::addTrack(const std::string& name, TrackInterpolate*& out)
 {
     out = new TrackInterpolate(name);
     tracks.push_back(out);
+}
+
+Shader* Effect::getShader(const std::string& name)
+{
+    Shader* shader = VLMPulsvek::shaderDataPool ? VLMPulsvek::shaderDataPool->getShader(name) : nullptr;
+    VLM_ASSERT(shader != NULL);
+    return shader;
+}
+
+Texture* Effect::getTexture(const std::string& name)
+{
+    Texture* tex = VLMPulsvek::textureDataPool ? VLMPulsvek::textureDataPool->getTexture(name) : nullptr;
+    VLM_ASSERT(tex!=NULL);
+    return tex;
+}
+
+FBO* Effect::getFBO(const std::string& name)
+{
+    FBO* fbo = VLMPulsvek::fboDataPool ? VLMPulsvek::fboDataPool->getFBO(name) : nullptr;
+    VLM_ASSERT(fbo != NULL);
+    return fbo;
 }
 
 Binary* Effect::getBinary(const std::string& name)

@@ -8,6 +8,8 @@
 
 class Binary;
 class FBO;
+class Shader;
+class Texture;
 class TrackInterpolate;
 
 class Effect {
@@ -31,6 +33,9 @@ public:
     TrackInterpolate* getTrack(int index) const { return tracks[index]; }
 
     // Look-ups by name that assert when the resource is missing.
+    static Shader* getShader(const std::string& name);
+    static Texture* getTexture(const std::string& name);
+    static FBO* getFBO(const std::string& name);
     static Binary* getBinary(const std::string& name);
     // An instance from the effect-instance pool.
     static Effect* getEffect(const std::string& name);

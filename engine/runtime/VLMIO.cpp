@@ -1,11 +1,19 @@
 #include "engine/runtime/VLMIO.h"
 
+#include "engine/render/Engine.h"
+#include "engine/render/Texture.h"
 #include "engine/runtime/Binary.h"
+#include "engine/runtime/ResourceDefinition.h"
+#include "engine/runtime/UnpackAlignment.h"
+#include "engine/runtime/Video.h"
 #include "util/Archive.h"
 #include "util/File.h"
 #include "util/Image.h"
 #include "util/Log.h"
 
+#include <GL/glew.h>
+
+#include <array>
 #include <memory>
 
 namespace VLMIO {
@@ -112,6 +120,263 @@ Binary* loadBinaryFile(const std::string& path, int mode)
 Binary* loadBinaryFile(const std::string& path)
 {
     return loadBinaryFile(path, loadMode);
+}
+
+Video* loadVideoFile(const std::string& path, int mode)
+{
+    logVerbose("Loading video file : ", path);
+    std::unique_ptr<Video> video;
+    if (mode == 0) {
+        video = std::make_unique<Video>(path.c_str());
+    } else if (mode == 1) {
+        std::unique_ptr<File> file(readFile(path, mode));
+        if (file->isOpen()) {
+            std::vector<unsigned char> bytes = file->getBytes();
+            video = std::make_unique<Video>(bytes.data(), static_cast<unsigned int>(bytes.size()));
+        }
+    }
+    if (!video || !video->isLoaded())
+        return nullptr;
+    return video.release();
+}
+
+Video* loadVideoFile(const std::string& path)
+{
+    return loadVideoFile(path, loadMode);
+}
+
+}
+
+namespace VLMIO {
+
+namespace {
+
+GLenum formatFor(int bitsPerPixel)
+{
+    return bitsPerPixel == 32 ? GL_RGBA : GL_RGB;
+}
+
+GLenum sizedFormatFor(int bitsPerPixel)
+{
+    return bitsPerPixel == 32 ? GL_RGBA8 : GL_RGB8;
+}
+
+bool uploadableDepth(const Image& image)
+{
+    return image.getBitsPerPixel() == 24 || image.getBitsPerPixel() == 32;
+}
+
+// A freshly generated GL texture name, deleted again unless it is handed on.
+class TextureName {
+public:
+    explicit TextureName(GLenum target) : target(target)
+    {
+        glGenTextures(1, &id);
+        glBindTexture(target, id);
+    }
+    ~TextureName()
+    {
+        glBindTexture(target, 0);
+        if (id != 0)
+            glDeleteTextures(1, &id);
+    }
+    TextureName(const TextureName&) = delete;
+    TextureName& operator=(const TextureName&) = delete;
+    GLuint get() const { return id; }
+    GLuint release()
+    {
+        GLuint handed = id;
+        id = 0;
+        return handed;
+    }
+
+private:
+    GLenum target;
+    GLuint id = 0;
+};
+
+void applyMipmapAndFilters(GLenum target, bool mipmap, GLint& minFilter)
+{
+    if (mipmap)
+        glGenerateMipmap(target);
+    minFilter = mipmap ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR;
+}
+
+Texture* wrapTexture(TextureName& name, const std::string& textureName, GLenum target, GLint minFilter, int width,
+                     int height, int bitsPerPixel, bool mipmap, bool setFilters)
+{
+    glBindTexture(target, 0);
+    Texture* texture = new Texture(textureName, name.release());
+    texture->setTarget(target);
+    if (setFilters)
+        texture->setFilter(static_cast<GLenum>(minFilter), GL_LINEAR);
+    texture->setSize(width, height);
+    texture->setBpp(bitsPerPixel);
+    texture->setMipmapped(mipmap);
+    return texture;
+}
+
+}
+
+Texture* loadTexture(const TextureDefinition& def, int mode)
+{
+    logVerbose("Loading texture : ", def.file);
+    std::unique_ptr<Image> image(loadImage(graphicsFolder + def.file, mode));
+    if (!image || !uploadableDepth(*image))
+        return nullptr;
+    const GLenum target = static_cast<GLenum>(def.target);
+    const int w = image->getWidth();
+    const int h = image->getHeight();
+    const int bpp = image->getBitsPerPixel();
+    if (target != GL_TEXTURE_1D && target != GL_TEXTURE_2D && target != GL_TEXTURE_3D)
+        return nullptr;
+    // Square slices stacked vertically: an image lower than wide has none.
+    if (target == GL_TEXTURE_3D && h / w == 0)
+        return nullptr;
+
+    TextureName name(target);
+    {
+        UnpackAlignment packed;
+        const void* pixels = image->getPixels();
+        if (target == GL_TEXTURE_1D)
+            glTexImage1D(target, 0, sizedFormatFor(bpp), w > h ? w : h, 0, formatFor(bpp), GL_UNSIGNED_BYTE, pixels);
+        else if (target == GL_TEXTURE_2D)
+            glTexImage2D(target, 0, sizedFormatFor(bpp), w, h, 0, formatFor(bpp), GL_UNSIGNED_BYTE, pixels);
+        else
+            glTexImage3D(target, 0, sizedFormatFor(bpp), w, w, h / w, 0, formatFor(bpp), GL_UNSIGNED_BYTE, pixels);
+    }
+    GLint minFilter;
+    applyMipmapAndFilters(target, def.mipmap, minFilter);
+    if (checkGLError("VLMIO::loadTexture " + def.file))
+        return nullptr;
+    return wrapTexture(name, def.file, target, minFilter, w, h, bpp, def.mipmap, true);
+}
+
+Texture* loadTexture(const TextureDefinition& def)
+{
+    return loadTexture(def, loadMode);
+}
+
+Texture* loadTextureArray(const TextureDefinition& def, int mode)
+{
+    if (def.layers <= 0)
+        return nullptr;
+    std::unique_ptr<Image> image(loadImage(graphicsFolder + def.file, mode));
+    if (!image || !uploadableDepth(*image))
+        return nullptr;
+    const GLenum target = static_cast<GLenum>(def.target);
+    const int w = image->getWidth();
+    const int layerHeight = image->getHeight() / def.layers;
+    const int bpp = image->getBitsPerPixel();
+    if (layerHeight == 0)
+        return nullptr;
+
+    TextureName name(target);
+    {
+        // Level 0 holds the image; the mipmap chain, when asked for, follows
+        // from the layer size.
+        UnpackAlignment packed;
+        glTexImage3D(target, 0, sizedFormatFor(bpp), w, layerHeight, def.layers, 0, formatFor(bpp), GL_UNSIGNED_BYTE,
+                     image->getPixels());
+    }
+    GLint minFilter;
+    applyMipmapAndFilters(target, def.mipmap, minFilter);
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    if (checkGLError("VLMIO::loadTextureArray " + def.file))
+        return nullptr;
+    return wrapTexture(name, def.file, target, minFilter, w, image->getHeight(), bpp, def.mipmap, false);
+}
+
+Texture* loadTextureArray(const TextureDefinition& def)
+{
+    return loadTextureArray(def, loadMode);
+}
+
+Texture* loadCubeMap(const TextureDefinition& def, int mode)
+{
+    const size_t star = def.file.find('*');
+    if (star == std::string::npos || star == 0)
+        return nullptr;
+    const std::string prefix = def.file.substr(0, star);
+    const std::string suffix = def.file.substr(star + 1);
+
+    static const char* const faceNames[6] = {"posx", "posy", "posz", "negx", "negy", "negz"};
+    std::array<std::unique_ptr<Image>, 6> faces;
+    for (int i = 0; i < 6; ++i) {
+        faces[static_cast<size_t>(i)].reset(loadImage(graphicsFolder + prefix + faceNames[i] + suffix, mode));
+        if (!faces[static_cast<size_t>(i)])
+            return nullptr;
+    }
+    // Every face is uploaded with the size and depth of posx: all must match it.
+    const Image& first = *faces[0];
+    const int side = first.getWidth();
+    const int bpp = first.getBitsPerPixel();
+    if (!uploadableDepth(first) || first.getHeight() != side)
+        return nullptr;
+    for (const auto& face : faces)
+        if (face->getWidth() != side || face->getHeight() != side || face->getBitsPerPixel() != bpp)
+            return nullptr;
+
+    const GLenum target = static_cast<GLenum>(def.target);
+    TextureName name(target);
+    {
+        // Faces in the order of the GL targets: +x, -x, +y, -y, +z, -z.
+        static const int imageForFace[6] = {0, 3, 1, 4, 2, 5};
+        UnpackAlignment packed;
+        for (int f = 0; f < 6; ++f)
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(f), 0, static_cast<GLint>(formatFor(bpp)),
+                         side, side, 0, formatFor(bpp), GL_UNSIGNED_BYTE,
+                         faces[static_cast<size_t>(imageForFace[f])]->getPixels());
+    }
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(target, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    GLint minFilter;
+    applyMipmapAndFilters(target, def.mipmap, minFilter);
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    if (checkGLError("VLMIO::loadCubeMap " + def.file))
+        return nullptr;
+    return wrapTexture(name, prefix, target, minFilter, side, side, bpp, def.mipmap, false);
+}
+
+Texture* loadCubeMap(const TextureDefinition& def)
+{
+    return loadCubeMap(def, loadMode);
+}
+
+Texture* loadTextureByTarget(const TextureDefinition& def, int mode)
+{
+    switch (def.target) {
+    case GL_TEXTURE_1D:
+    case GL_TEXTURE_2D:
+        return loadTexture(def, mode);
+    case GL_TEXTURE_CUBE_MAP:
+        return loadCubeMap(def, mode);
+    case GL_TEXTURE_2D_ARRAY:
+        return loadTextureArray(def, mode);
+    default:
+        return nullptr;
+    }
+}
+
+Texture* loadTextureByTarget(const TextureDefinition& def)
+{
+    return loadTextureByTarget(def, loadMode);
+}
+
+Texture* loadTexture2D(const std::string& file, bool mipmap)
+{
+    TextureDefinition def;
+    def.name = "";
+    def.file = file;
+    def.target = GL_TEXTURE_2D;
+    def.mipmap = mipmap;
+    def.layers = 0;
+    return loadTextureByTarget(def);
 }
 
 }

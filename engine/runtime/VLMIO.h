@@ -8,6 +8,9 @@
 class Binary;
 class File;
 class Image;
+class Texture;
+class Video;
+struct TextureDefinition;
 
 namespace VLMIO {
 
@@ -38,5 +41,24 @@ File* loadFile(const std::string& path);
 // Null when the file could not be read.
 Binary* loadBinaryFile(const std::string& path, int mode);
 Binary* loadBinaryFile(const std::string& path);
+// Null when the video did not load.
+Video* loadVideoFile(const std::string& path, int mode);
+Video* loadVideoFile(const std::string& path);
+
+// Textures from images in the graphics folder. Null when an image is missing or
+// does not fit the kind, or the upload fails; no GL name is left behind then.
+// 1D (length = the larger side), 2D or 3D (square slices stacked vertically).
+Texture* loadTexture(const TextureDefinition& def, int mode);
+Texture* loadTexture(const TextureDefinition& def);
+// 2D array: def.layers layers stacked vertically in one image.
+Texture* loadTextureArray(const TextureDefinition& def, int mode);
+Texture* loadTextureArray(const TextureDefinition& def);
+// Cube map: def.file is a pattern whose '*' stands for posx, negx, posy, negy,
+// posz and negz; the six faces must be square, of one size and one depth.
+Texture* loadCubeMap(const TextureDefinition& def, int mode);
+Texture* loadCubeMap(const TextureDefinition& def);
+Texture* loadTextureByTarget(const TextureDefinition& def, int mode);
+Texture* loadTextureByTarget(const TextureDefinition& def);
+Texture* loadTexture2D(const std::string& file, bool mipmap);
 
 }

@@ -5,6 +5,7 @@
 #include "engine/render/FBO.h"
 #include "engine/render/ScreenSettings.h"
 #include "engine/render/Texture.h"
+#include "engine/runtime/DataTexturePool.h"
 
 #include <array>
 
@@ -222,6 +223,24 @@ TEST_F(FBOTest, MultipleColourTexturesDrawToTheirOwnOutputs)
     // Rebinding the MRT target restores all three outputs.
     fboBind(mrt.get());
     EXPECT_EQ(getInt(GL_DRAW_BUFFER2), GL_COLOR_ATTACHMENT2);
+}
+
+TEST_F(FBOTest, MadeAttachmentsGoIntoTheTexturePool)
+{
+    auto* pool = new DataTexturePool();
+    VLMPulsvek::textureDataPool = pool;
+    Texture* color = nullptr;
+    {
+        FBO fbo(8, 8);
+        fbo.addColorTexture(GL_RGBA8, GL_RGBA);
+        color = fbo.getColorTexture(0);
+        EXPECT_EQ(pool->getTexture(color->getName()), color);
+    }
+    // The pool owns the attachment: it outlives its framebuffer and is deleted once.
+    EXPECT_EQ(pool->getTexture(color->getName()), color);
+    EXPECT_EQ(glIsTexture(color->getId()), GL_TRUE);
+    VLMPulsvek::textureDataPool = nullptr;
+    delete pool;
 }
 
 TEST_F(FBOTest, MadeAttachmentsAreNamedAfterTheFramebuffer)

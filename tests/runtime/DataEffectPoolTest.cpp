@@ -146,6 +146,10 @@ TEST_F(EffectLookupDeathTest, MissingNamesAssert)
     EXPECT_DEATH(Effect::getBinary("noise"), "bin != NULL.*Effect\\.cpp");
     VLMPulsvek::effectInstanceDataPool = nullptr;
     VLMPulsvek::binaryDataPool = nullptr;
+    // With no pool at all every look-up is the same programming error.
+    EXPECT_DEATH(Effect::getShader("terrain"), "shader != NULL.*Effect\\.cpp");
+    EXPECT_DEATH(Effect::getTexture("sky1"), "tex!=NULL.*Effect\\.cpp");
+    EXPECT_DEATH(Effect::getFBO("mirror"), "fbo != NULL.*Effect\\.cpp");
     EXPECT_DEATH(Effect::getEffect("sky"), "effect != NULL");
     EXPECT_DEATH(Effect::getBinary("noise"), "bin != NULL");
 }

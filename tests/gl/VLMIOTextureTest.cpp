@@ -1,0 +1,292 @@
+#include "engine/runtime/VLMIO.h"
+
+#include "engine/render/Texture.h"
+#include "engine/runtime/ResourceDefinition.h"
+
+#include "support/Capture.h"
+#include "support/GLContext.h"
+#include "support/ImageFiles.h"
+#include "support/SevenZip.h"
+#include "support/TempDir.h"
+
+#include <unistd.h>
+
+#include <memory>
+
+using testsupport::Bytes;
+using testsupport::TempDir;
+
+namespace {
+
+TextureDefinition def(const std::string& file, GLenum target, bool mipmap = false, int layers = 0)
+{
+    TextureDefinition d;
+    d.name = "alias";
+    d.file = file;
+    d.target = static_cast<int>(target);
+    d.mipmap = mipmap;
+    d.layers = layers;
+    return d;
+}
+
+// A picture whose every byte differs, top-down.
+Bytes distinct(int width, int height, int channels, int seed)
+{
+    Bytes b(static_cast<size_t>(width * height * channels));
+    for (size_t i = 0; i < b.size(); ++i)
+        b[i] = static_cast<unsigned char>((i * 7 + static_cast<size_t>(seed) * 31 + 1) & 0xFF);
+    return b;
+}
+
+Bytes bottomUp(const Bytes& topDown, int width, int height, int channels)
+{
+    Bytes out;
+    size_t row = static_cast<size_t>(width * channels);
+    for (int y = height - 1; y >= 0; --y)
+        out.insert(out.end(), topDown.begin() + static_cast<long>(y * row), topDown.begin() + static_cast<long>((y + 1) * row));
+    return out;
+}
+
+GLint levelParameter(GLenum target, GLint level, GLenum name)
+{
+    GLint value = -1;
+    glGetTexLevelParameteriv(target, level, name, &value);
+    return value;
+}
+
+Bytes texels(GLenum target, int count, GLenum format, GLint level = 0)
+{
+    int channels = format == GL_RGBA ? 4 : 3;
+    Bytes out(static_cast<size_t>(count * channels));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(target, level, format, GL_UNSIGNED_BYTE, out.data());
+    return out;
+}
+
+// Texture names alive in the first thousand.
+int liveTextureNames()
+{
+    int alive = 0;
+    for (GLuint id = 1; id < 1000; ++id)
+        if (glIsTexture(id))
+            ++alive;
+    return alive;
+}
+
+// A resource tree of pictures, as folders and as resources.7z, in a fresh
+// working folder; the tests run in both load modes.
+struct TextureTree : ::testing::TestWithParam<int> {
+    TempDir dir;
+    std::string previous;
+    testsupport::Members members;
+
+    void add(const std::string& file, const std::string& bytes) { members.push_back({"resources/graphics/" + file, bytes}); }
+
+    void SetUp() override
+    {
+        char buffer[4096];
+        previous = getcwd(buffer, sizeof buffer) ? buffer : ".";
+        add("rgb3x3.png", testsupport::makePngRgb(3, 3, 3, distinct(3, 3, 3, 1)));
+        add("rgba2x2.png", testsupport::makePngRgb(2, 2, 4, distinct(2, 2, 4, 2)));
+        add("grey.png", testsupport::makePng(2, 2, 0, 8, {10, 20, 30, 40}));
+        add("wide.png", testsupport::makePngRgb(256, 1, 3, distinct(256, 1, 3, 3)));
+        add("tall.png", testsupport::makePngRgb(1, 256, 3, distinct(1, 256, 3, 4)));
+        add("layers24.png", testsupport::makePngRgb(64, 640, 3, distinct(64, 640, 3, 5)));
+        add("layers32.png", testsupport::makePngRgb(64, 640, 4, distinct(64, 640, 4, 6)));
+        add("small.png", testsupport::makePngRgb(4, 12, 3, distinct(4, 12, 3, 7)));
+        add("volume.png", testsupport::makePngRgb(2, 4, 3, distinct(2, 4, 3, 8)));
+        add("junk.png", "not a picture");
+        const char* faces[] = {"posx", "negx", "posy", "negy", "posz", "negz"};
+        for (int f = 0; f < 6; ++f) {
+            add(std::string("Sky_") + faces[f] + ".png", testsupport::makePngRgb(2, 2, 3, distinct(2, 2, 3, 10 + f)));
+            if (std::string(faces[f]) != "negz")
+                add(std::string("Gap_") + faces[f] + ".png", testsupport::makePngRgb(2, 2, 3, distinct(2, 2, 3, f)));
+            add(std::string("Oblong_") + faces[f] + ".png", testsupport::makePngRgb(2, 3, 3, distinct(2, 3, 3, f)));
+            add(std::string("Mixed_") + faces[f] + ".png",
+                testsupport::makePngRgb(f == 0 ? 4 : 2, f == 0 ? 4 : 2, 3, distinct(4, 4, 3, f)));
+            add(std::string("Deep_") + faces[f] + ".png",
+                testsupport::makePngRgb(2, 2, f == 5 ? 4 : 3, distinct(2, 2, 4, f)));
+        }
+        for (const auto& m : members)
+            dir.write(m.first, m.second);
+        testsupport::write7z(dir.file("resources.7z"), members);
+        ASSERT_EQ(chdir(dir.path().c_str()), 0);
+        testsupport::StdoutCapture quiet;
+        VLMIO::setLoadMode(GetParam());
+    }
+    void TearDown() override
+    {
+        VLMIO::releaseArchive();
+        VLMIO::setLoadMode(0);
+        EXPECT_EQ(chdir(previous.c_str()), 0);
+    }
+};
+
+}
+
+TEST_P(TextureTree, FlatTexturesHoldTheirPictures)
+{
+    REQUIRE_GL();
+    struct Case {
+        const char* file;
+        GLenum target;
+        int length, width, height, channels;
+        Bytes expected;
+    } cases[] = {
+        // 9-byte rows: only right with packed unpacking.
+        {"rgb3x3.png", GL_TEXTURE_2D, 9, 3, 3, 3, bottomUp(distinct(3, 3, 3, 1), 3, 3, 3)},
+        {"rgba2x2.png", GL_TEXTURE_2D, 4, 2, 2, 4, bottomUp(distinct(2, 2, 4, 2), 2, 2, 4)},
+        {"grey.png", GL_TEXTURE_2D, 4, 2, 2, 3, {30, 30, 30, 40, 40, 40, 10, 10, 10, 20, 20, 20}},
+        {"wide.png", GL_TEXTURE_1D, 256, 256, 1, 3, distinct(256, 1, 3, 3)},
+        {"tall.png", GL_TEXTURE_1D, 256, 1, 256, 3, bottomUp(distinct(1, 256, 3, 4), 1, 256, 3)},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<Texture> texture(VLMIO::loadTextureByTarget(def(c.file, c.target)));
+        ASSERT_NE(texture, nullptr) << c.file;
+        EXPECT_EQ(texture->getName(), c.file);
+        EXPECT_EQ(texture->getTarget(), c.target);
+        EXPECT_EQ(texture->getWidth(), c.width);
+        EXPECT_EQ(texture->getHeight(), c.height);
+        EXPECT_EQ(texture->getBpp(), c.channels * 8);
+        glBindTexture(c.target, texture->getId());
+        EXPECT_EQ(levelParameter(c.target, 0, GL_TEXTURE_WIDTH), c.target == GL_TEXTURE_1D ? 256 : c.width) << c.file;
+        EXPECT_EQ(texels(c.target, c.length, c.channels == 4 ? GL_RGBA : GL_RGB), c.expected) << c.file;
+        GLint minFilter = 0;
+        glGetTexParameteriv(c.target, GL_TEXTURE_MIN_FILTER, &minFilter);
+        EXPECT_EQ(minFilter, GL_LINEAR);
+        glBindTexture(c.target, 0);
+    }
+
+    std::unique_ptr<Texture> mipmapped(VLMIO::loadTexture2D("rgb3x3.png", true));
+    ASSERT_NE(mipmapped, nullptr);
+    EXPECT_TRUE(mipmapped->isMipmapped());
+    glBindTexture(GL_TEXTURE_2D, mipmapped->getId());
+    GLint minFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH), 1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    // Square slices stacked vertically.
+    std::unique_ptr<Texture> volume(VLMIO::loadTexture(def("volume.png", GL_TEXTURE_3D)));
+    ASSERT_NE(volume, nullptr);
+    glBindTexture(GL_TEXTURE_3D, volume->getId());
+    EXPECT_EQ(levelParameter(GL_TEXTURE_3D, 0, GL_TEXTURE_DEPTH), 2);
+    EXPECT_EQ(texels(GL_TEXTURE_3D, 8, GL_RGB), bottomUp(distinct(2, 4, 3, 8), 2, 4, 3));
+    glBindTexture(GL_TEXTURE_3D, 0);
+    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_P(TextureTree, ArrayLayers)
+{
+    REQUIRE_GL();
+    struct Case {
+        const char* file;
+        int layers;
+        bool mipmap;
+        int width, layerHeight, channels;
+    } cases[] = {
+        {"layers24.png", 10, false, 64, 64, 3},
+        {"layers32.png", 10, false, 64, 64, 4},
+        {"layers32.png", 10, true, 64, 64, 4},
+        // Layers of 4 x 4: a mipmap chain of three levels.
+        {"small.png", 3, true, 4, 4, 3},
+        // Rows left over by the division are not used.
+        {"small.png", 5, false, 4, 2, 3},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<Texture> texture(VLMIO::loadTextureByTarget(def(c.file, GL_TEXTURE_2D_ARRAY, c.mipmap, c.layers)));
+        ASSERT_NE(texture, nullptr) << c.file << " " << c.layers;
+        glBindTexture(GL_TEXTURE_2D_ARRAY, texture->getId());
+        EXPECT_EQ(levelParameter(GL_TEXTURE_2D_ARRAY, 0, GL_TEXTURE_WIDTH), c.width);
+        EXPECT_EQ(levelParameter(GL_TEXTURE_2D_ARRAY, 0, GL_TEXTURE_HEIGHT), c.layerHeight);
+        EXPECT_EQ(levelParameter(GL_TEXTURE_2D_ARRAY, 0, GL_TEXTURE_DEPTH), c.layers);
+        if (c.mipmap) {
+            int last = 0;
+            for (int side = c.width > c.layerHeight ? c.width : c.layerHeight; side > 1; side /= 2)
+                ++last;
+            EXPECT_EQ(levelParameter(GL_TEXTURE_2D_ARRAY, last, GL_TEXTURE_WIDTH), 1) << c.file;
+        }
+        GLint wrap = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, &wrap);
+        EXPECT_EQ(wrap, GL_REPEAT);
+        glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+        EXPECT_EQ(texture->getWidth(), c.width);
+        EXPECT_EQ(texture->getHeight(), c.file == std::string("small.png") ? 12 : 640);
+    }
+
+    // The texels of 3 layers of 4 x 4: the image's rows bottom-up, layer after layer.
+    std::unique_ptr<Texture> small(VLMIO::loadTextureArray(def("small.png", GL_TEXTURE_2D_ARRAY, false, 3)));
+    ASSERT_NE(small, nullptr);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, small->getId());
+    EXPECT_EQ(texels(GL_TEXTURE_2D_ARRAY, 48, GL_RGB), bottomUp(distinct(4, 12, 3, 7), 4, 12, 3));
+    glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_P(TextureTree, CubeMapFaces)
+{
+    REQUIRE_GL();
+    std::unique_ptr<Texture> cube(VLMIO::loadTextureByTarget(def("Sky_*.png", GL_TEXTURE_CUBE_MAP, true)));
+    ASSERT_NE(cube, nullptr);
+    EXPECT_EQ(cube->getName(), "Sky_");
+    EXPECT_EQ(cube->getWidth(), 2);
+    EXPECT_EQ(cube->getBpp(), 24);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube->getId());
+    // GL face order +x, -x, +y, -y, +z, -z; seeds as written: posx 10, negx 11, ...
+    for (int f = 0; f < 6; ++f)
+        EXPECT_EQ(texels(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(f), 4, GL_RGB),
+                  bottomUp(distinct(2, 2, 3, 10 + f), 2, 2, 3))
+            << "face " << f;
+    GLint wrap = 0;
+    glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, &wrap);
+    EXPECT_EQ(wrap, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_P(TextureTree, ImpossibleTexturesFailWithoutLeavingNames)
+{
+    REQUIRE_GL();
+    int before = liveTextureNames();
+    struct Case {
+        const char* what;
+        TextureDefinition d;
+    } cases[] = {
+        {"missing file", def("none.png", GL_TEXTURE_2D)},
+        {"not a picture", def("junk.png", GL_TEXTURE_2D)},
+        {"letter case", def("RGB3x3.png", GL_TEXTURE_2D)},
+        {"unknown target", def("rgb3x3.png", GL_TEXTURE_3D)},
+        {"zero layers", def("small.png", GL_TEXTURE_2D_ARRAY, false, 0)},
+        {"negative layers", def("small.png", GL_TEXTURE_2D_ARRAY, false, -2)},
+        {"layers above the height", def("small.png", GL_TEXTURE_2D_ARRAY, false, 13)},
+        {"star first", def("*.png", GL_TEXTURE_CUBE_MAP)},
+        {"no star", def("Sky_posx.png", GL_TEXTURE_CUBE_MAP)},
+        {"face missing", def("Gap_*.png", GL_TEXTURE_CUBE_MAP)},
+        {"faces not square", def("Oblong_*.png", GL_TEXTURE_CUBE_MAP)},
+        {"face sizes differ", def("Mixed_*.png", GL_TEXTURE_CUBE_MAP)},
+        {"face depths differ", def("Deep_*.png", GL_TEXTURE_CUBE_MAP)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(VLMIO::loadTextureByTarget(c.d), nullptr) << c.what;
+
+    // A 3D texture from an image lower than wide has no slices.
+    EXPECT_EQ(VLMIO::loadTexture(def("wide.png", GL_TEXTURE_3D)), nullptr);
+    EXPECT_EQ(VLMIO::loadTexture(def("rgb3x3.png", GL_TEXTURE_CUBE_MAP)), nullptr);
+    EXPECT_EQ(VLMIO::loadTexture(def("rgb3x3.png", GL_TEXTURE_2D), 7), nullptr);
+    EXPECT_EQ(liveTextureNames(), before);
+    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_P(TextureTree, VerboseNamesTheTextureFile)
+{
+    REQUIRE_GL();
+    VLMIO::verbose = true;
+    testsupport::StdoutCapture capture;
+    std::unique_ptr<Texture> texture(VLMIO::loadTexture(def("rgb3x3.png", GL_TEXTURE_2D)));
+    VLMIO::verbose = false;
+    EXPECT_EQ(capture.lines(), std::vector<std::string>{"Loading texture : rgb3x3.png"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, TextureTree, ::testing::Values(0, 1),
+                         [](const ::testing::TestParamInfo<int>& info) { return info.param == 0 ? "Folders" : "Archive"; });
