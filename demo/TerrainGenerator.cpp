@@ -1,5 +1,6 @@
 #include "demo/TerrainGenerator.h"
 
+#include "engine/render/VLMScene.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "util/Assert.h"
 
@@ -85,6 +86,25 @@ void TerrainGenerator::allocProps()
     road.resize(static_cast<size_t>(totalRows) * roadWidth * TEXEL_BYTES);
     for (size_t i = 0; i < road.size(); i += TEXEL_BYTES)
         std::copy(ROAD_TEXEL, ROAD_TEXEL + TEXEL_BYTES, road.begin() + i);
+}
+
+void TerrainGenerator::defineSceneryKinds()
+{
+    VLM_ASSERT(spriteScene != nullptr);
+    struct Kind {
+        std::vector<SceneryKind*>* list;
+        const char* name;
+        bool textured;
+    } const kinds[] = {
+        {&randomKinds, "Tree", true},      {&randomKinds, "Tree2", true},    {&randomKinds, "Cactus", true},
+        {&randomKinds, "Tumbleweed", true}, {&placedKinds, "Mast", true},     {&placedKinds, "SmallSign", false},
+        {&placedKinds, "BigSign", false},   {&placedKinds, "Palm", true},     {&placedKinds, "Cactus", true},
+    };
+    for (const Kind& k : kinds) {
+        VAO* mesh = spriteScene->getObject(std::string(k.name))->getMesh();
+        ownedKinds.push_back(std::make_unique<SceneryKind>(mesh, k.textured ? spriteTexture : nullptr, 0));
+        k.list->push_back(ownedKinds.back().get());
+    }
 }
 
 void TerrainGenerator::setSplineTrack(int number, TrackInterpolate* track)

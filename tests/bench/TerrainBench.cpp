@@ -1,6 +1,7 @@
 #include "demo/RoadSpline.h"
 #include "demo/TerrainGenerator.h"
 #include "engine/runtime/Keyframe.h"
+#include "engine/render/VLMScene.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "support/TerrainTracks.h"
 
@@ -53,17 +54,36 @@ void fillShow(TerrainTracks& t)
     keys(t, "s_pos2", 900, {77, 52, -1}, 3);
 }
 
+// The production's generator with show-like tracks and the sprite kinds.
+struct Landscape {
+    Landscape() : generator(COLUMNS, ROWS, WINDOWS, 8)
+    {
+        fillShow(tracks);
+        addSpriteObjects(sprites);
+        tracks.wire(generator);
+        generator.setSpriteScene(&sprites);
+        generator.defineSceneryKinds();
+    }
+
+    void run(benchmark::State& state)
+    {
+        for (auto _ : state) {
+            generator.generateAll();
+            benchmark::DoNotOptimize(generator.terrainTexel(TOTAL_ROWS - 1, COLUMNS - 1));
+        }
+        generator.collectScenery(0);
+        state.counters["sprites in the first window"] = generator.getSceneryCount();
+    }
+
+    TerrainTracks tracks;
+    VLMScene sprites;
+    TerrainGenerator generator;
+};
+
 void BM_TerrainGenerateAll(benchmark::State& state)
 {
-    TerrainTracks tracks;
-    fillShow(tracks);
-    TerrainGenerator generator(COLUMNS, ROWS, WINDOWS, 8);
-    tracks.wire(generator);
-    for (auto _ : state) {
-        generator.generateAll();
-        benchmark::DoNotOptimize(generator.terrainTexel(TOTAL_ROWS - 1, COLUMNS - 1));
-    }
-    state.counters["rows"] = TOTAL_ROWS;
+    Landscape landscape;
+    landscape.run(state);
 }
 BENCHMARK(BM_TerrainGenerateAll)->Unit(benchmark::kMillisecond);
 
@@ -71,8 +91,8 @@ BENCHMARK(BM_TerrainGenerateAll)->Unit(benchmark::kMillisecond);
 // 3 ridged, 4 none) with 8 octaves, the rest of the show unchanged.
 void BM_TerrainGenerateAllOneType(benchmark::State& state)
 {
-    TerrainTracks tracks;
-    fillShow(tracks);
+    Landscape landscape;
+    TerrainTracks& tracks = landscape.tracks;
     for (unsigned row = 1; row < TOTAL_ROWS; ++row) {
         if (tracks["noise_type"].hasKeyframe(row))
             tracks["noise_type"].removeKeyframe(row);
@@ -81,14 +101,19 @@ void BM_TerrainGenerateAllOneType(benchmark::State& state)
     }
     tracks.set("noise_type", static_cast<float>(state.range(0)));
     tracks.set("noise_oct", 8.0f);
-    TerrainGenerator generator(COLUMNS, ROWS, WINDOWS, 8);
-    tracks.wire(generator);
-    for (auto _ : state) {
-        generator.generateAll();
-        benchmark::DoNotOptimize(generator.terrainTexel(TOTAL_ROWS - 1, COLUMNS - 1));
-    }
+    landscape.run(state);
 }
 BENCHMARK(BM_TerrainGenerateAllOneType)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// Construction: the buffers, lists and the random column table.
+void BM_TerrainConstruct(benchmark::State& state)
+{
+    for (auto _ : state) {
+        TerrainGenerator generator(COLUMNS, ROWS, WINDOWS, 8);
+        benchmark::DoNotOptimize(generator.terrainTexel(0, 0));
+    }
+}
+BENCHMARK(BM_TerrainConstruct)->Unit(benchmark::kMillisecond);
 
 // One resample of the production's 256 rows of turn and hill.
 void BM_RoadSplineResample(benchmark::State& state)

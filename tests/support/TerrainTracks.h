@@ -1,7 +1,9 @@
 #pragma once
-// The 36 tracks a terrain generator reads, owned by the test and wired into it.
+// The 36 tracks a terrain generator reads, owned by the test and wired into
+// it, and a sprite scene with the objects its scenery kinds are made from.
 
 #include "demo/TerrainGenerator.h"
+#include "engine/render/VLMScene.h"
 #include "engine/runtime/Keyframe.h"
 #include "engine/runtime/TrackInterpolate.h"
 
@@ -82,3 +84,22 @@ public:
 private:
     std::map<std::string, std::unique_ptr<TrackInterpolate>> tracks;
 };
+
+// The names of the sprite scene's objects.
+inline std::vector<std::string> spriteNames()
+{
+    return {"Tree", "Tree2", "Cactus", "Tumbleweed", "Mast", "SmallSign", "BigSign", "Palm"};
+}
+
+// One object per sprite name, in that order; object i gets meshes[i], or no
+// mesh where meshes has none.
+inline void addSpriteObjects(VLMScene& scene, const std::vector<VAO*>& meshes = {})
+{
+    const std::vector<std::string> names = spriteNames();
+    for (size_t i = 0; i < names.size(); ++i) {
+        Object* object = new Object();
+        object->setName(names[i]);
+        object->setMesh(i < meshes.size() ? meshes[i] : nullptr);
+        scene.addObject(object);
+    }
+}
