@@ -4,9 +4,9 @@
 // (height, wall, road tile, 0) per road column and a list of scenery sprites.
 // Row r is read at the time r x 50 ms. The renderer takes windows of rows.
 
+#include "demo/NoiseRow.h"
 #include "demo/SceneryEntry.h"
 #include "demo/SceneryKind.h"
-#include "demo/NoiseRow.h"
 #include "engine/runtime/Spline.h"
 
 #include <libnoise/noise.h>
@@ -21,7 +21,8 @@ class VLMScene;
 
 class TerrainGenerator {
 public:
-    // Road columns and edge columns of the landscape.
+    // Road columns and edge columns of the landscape (made for 128 columns;
+    // a narrower landscape has no road).
     static constexpr int FIRST_ROAD_COLUMN = 60;
     static constexpr int LAST_ROAD_COLUMN = 67;
     static constexpr int LEFT_EDGE_COLUMN = 59;
@@ -39,7 +40,8 @@ public:
 
     // Fills the road buffer with (127, 1, 8, 0).
     void allocProps();
-    // The random and placed kinds from the objects of the sprite scene.
+    // The random and placed kinds from the objects of the sprite scene; the
+    // generator owns them.
     void defineSceneryKinds();
 
     // Every row in ascending order, then its scenery. Every track must be set.

@@ -44,6 +44,16 @@ struct Scenery {
         generator.defineSceneryKinds();
     }
 
+    // Eight random sprites a row (before exclusions) and placed ones at
+    // columns 30 and 90.
+    void setCrowded()
+    {
+        tracks.set("r_frequency", 0.0625f);
+        tracks.set("s_frequency", 1.0f);
+        tracks.set("s_pos1", 30.0f);
+        tracks.set("s_pos2", 90.0f);
+    }
+
     // The random columns of row r that may carry a sprite, in table order.
     std::vector<int> freeColumns(unsigned row, int count) const
     {
@@ -246,10 +256,7 @@ TEST(TerrainSceneryTest, PlacedKindIsChosenAmongTheFirstFour)
 TEST(TerrainSceneryTest, RandomSpritesComeBeforePlacedOnes)
 {
     Scenery s;
-    s.tracks.set("r_frequency", 0.0625f);
-    s.tracks.set("s_frequency", 1.0f);
-    s.tracks.set("s_pos1", 30.0f);
-    s.tracks.set("s_pos2", 90.0f);
+    s.setCrowded();
     s.generator.generateAll();
     // Generating a row again replaces its sprites.
     s.generator.placeScenery(2);
@@ -275,10 +282,7 @@ TEST(TerrainSceneryTest, CollectedWindowHoldsItsRowsInOrderUpTo1000)
 {
     // 128 rows a window with about nine sprites a row: more than 1000.
     Scenery s(128, 3);
-    s.tracks.set("r_frequency", 0.0625f);
-    s.tracks.set("s_frequency", 1.0f);
-    s.tracks.set("s_pos1", 30.0f);
-    s.tracks.set("s_pos2", 90.0f);
+    s.setCrowded();
     s.tracks.set("r_frequency", 0.0f, 200);
     s.tracks.set("s_frequency", 0.0f, 200);
     s.generator.generateAll();
