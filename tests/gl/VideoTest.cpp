@@ -38,7 +38,7 @@ std::unique_ptr<Video> fromBytes(const Bytes& b)
 void put32(Bytes& b, size_t at, uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+        b.at(at + i) = static_cast<unsigned char>(v >> (8 * i));
 }
 
 // Every frame decoded in order, straight through libvpx, copied as Y, U, V

@@ -1,6 +1,8 @@
 #pragma once
-// Rows of track keys, for comparing key sets in the track tests.
+// Rows of track keys, for comparing key sets in the track tests, and value
+// keys written as table rows.
 
+#include "engine/runtime/Keyframe.h"
 #include "engine/runtime/Track.h"
 
 #include <vector>
@@ -18,4 +20,16 @@ inline std::vector<unsigned> rowsOf(const Track& track)
     std::vector<Keyframe*> keys;
     track.getKeyframes(keys);
     return rowsOf(keys);
+}
+
+struct ValueKey {
+    unsigned row;
+    int type;
+    float value;
+};
+
+inline void addValueKeys(Track& track, const std::vector<ValueKey>& keys)
+{
+    for (const ValueKey& key : keys)
+        track.addKeyframe(new Keyframe(key.row, key.type, key.value));
 }

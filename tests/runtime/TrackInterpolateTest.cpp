@@ -9,16 +9,11 @@
 
 namespace {
 
-struct Key {
-    unsigned row;
-    int type;
-    float value;
-};
+using Key = ValueKey;
 
 void fill(TrackInterpolate& track, const std::vector<Key>& keys)
 {
-    for (const Key& key : keys)
-        track.addKeyframe(new Keyframe(key.row, key.type, key.value));
+    addValueKeys(track, keys);
 }
 
 struct ValueCase {
