@@ -1,8 +1,10 @@
 #include "engine/runtime/Effect.h"
 
+#include "engine/render/ShaderCache.h"
 #include "engine/runtime/DataBinaryPool.h"
 #include "engine/runtime/DataEffectPool.h"
 #include "engine/runtime/DataFBOPool.h"
+#include "engine/runtime/DataObjectPool.h"
 #include "engine/runtime/DataShaderPool.h"
 #include "engine/runtime/DataTexturePool.h"
 #include "engine/runtime/TrackInterpolate.h"
@@ -64,6 +66,13 @@ FBO* Effect::getFBO(const std::string& name)
     return fbo;
 }
 
+VLMScene* Effect::getScene(const std::string& name)
+{
+    VLMScene* scene = VLMPulsvek::sceneDataPool ? VLMPulsvek::sceneDataPool->getScene(name) : nullptr;
+    VLM_ASSERT(scene != NULL);
+    return scene;
+}
+
 Binary* Effect::getBinary(const std::string& name)
 {
     Binary* bin = VLMPulsvek::binaryDataPool ? VLMPulsvek::binaryDataPool->getBinary(name) : nullptr;
@@ -76,4 +85,10 @@ Effect* Effect::getEffect(const std::string& name)
     Effect* effect = VLMPulsvek::effectInstanceDataPool ? VLMPulsvek::effectInstanceDataPool->get(name) : nullptr;
     VLM_ASSERT(effect != NULL);
     return effect;
+}
+
+ShaderCacheEntry* Effect::getShaderCacheEntry(const std::string& name)
+{
+    VLM_ASSERT(VLMPulsvek::shaderCache != NULL);
+    return VLMPulsvek::shaderCache->get(name);
 }

@@ -9,8 +9,10 @@
 class Binary;
 class FBO;
 class Shader;
+class ShaderCacheEntry;
 class Texture;
 class TrackInterpolate;
+class VLMScene;
 
 class Effect {
 public:
@@ -36,9 +38,12 @@ public:
     static Shader* getShader(const std::string& name);
     static Texture* getTexture(const std::string& name);
     static FBO* getFBO(const std::string& name);
+    static VLMScene* getScene(const std::string& name);
     static Binary* getBinary(const std::string& name);
     // An instance from the effect-instance pool.
     static Effect* getEffect(const std::string& name);
+    // An entry of the shader cache (which asserts on a missing name).
+    static ShaderCacheEntry* getShaderCacheEntry(const std::string& name);
 
     // True: the effect gets a start/stop track and its tracks from the track data.
     bool useTrackData;

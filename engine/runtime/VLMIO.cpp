@@ -195,11 +195,12 @@ private:
     GLuint id = 0;
 };
 
-void applyMipmapAndFilters(GLenum target, bool mipmap, GLint& minFilter)
+// Builds the mipmap chain when asked for; returns the minifying filter to use.
+GLint applyMipmap(GLenum target, bool mipmap)
 {
     if (mipmap)
         glGenerateMipmap(target);
-    minFilter = mipmap ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR;
+    return mipmap ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR;
 }
 
 Texture* wrapTexture(TextureName& name, const std::string& textureName, GLenum target, GLint minFilter, int width,
@@ -245,8 +246,7 @@ Texture* loadTexture(const TextureDefinition& def, int mode)
         else
             glTexImage3D(target, 0, sizedFormatFor(bpp), w, w, h / w, 0, formatFor(bpp), GL_UNSIGNED_BYTE, pixels);
     }
-    GLint minFilter;
-    applyMipmapAndFilters(target, def.mipmap, minFilter);
+    const GLint minFilter = applyMipmap(target, def.mipmap);
     if (checkGLError("VLMIO::loadTexture " + def.file))
         return nullptr;
     return wrapTexture(name, def.file, target, minFilter, w, h, bpp, def.mipmap, true);
@@ -279,8 +279,7 @@ Texture* loadTextureArray(const TextureDefinition& def, int mode)
         glTexImage3D(target, 0, sizedFormatFor(bpp), w, layerHeight, def.layers, 0, formatFor(bpp), GL_UNSIGNED_BYTE,
                      image->getPixels());
     }
-    GLint minFilter;
-    applyMipmapAndFilters(target, def.mipmap, minFilter);
+    const GLint minFilter = applyMipmap(target, def.mipmap);
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -334,8 +333,7 @@ Texture* loadCubeMap(const TextureDefinition& def, int mode)
     glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(target, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    GLint minFilter;
-    applyMipmapAndFilters(target, def.mipmap, minFilter);
+    const GLint minFilter = applyMipmap(target, def.mipmap);
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     if (checkGLError("VLMIO::loadCubeMap " + def.file))

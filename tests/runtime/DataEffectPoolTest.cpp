@@ -1,6 +1,9 @@
+#include "engine/render/ShaderCache.h"
+#include "engine/render/VLMScene.h"
 #include "engine/runtime/Binary.h"
 #include "engine/runtime/DataBinaryPool.h"
 #include "engine/runtime/DataEffectPool.h"
+#include "engine/runtime/DataObjectPool.h"
 #include "engine/runtime/Effect.h"
 
 #include "support/Capture.h"
@@ -116,15 +119,21 @@ protected:
     {
         VLMPulsvek::effectInstanceDataPool = &instances;
         VLMPulsvek::binaryDataPool = &binaries;
+        VLMPulsvek::sceneDataPool = &scenes;
+        VLMPulsvek::shaderCache = &cache;
     }
     void TearDown() override
     {
         VLMPulsvek::effectInstanceDataPool = nullptr;
         VLMPulsvek::binaryDataPool = nullptr;
+        VLMPulsvek::sceneDataPool = nullptr;
+        VLMPulsvek::shaderCache = nullptr;
     }
     testsupport::StdoutCapture capture; // the pools' dispose lines
     DataEffectPool instances;
     DataBinaryPool binaries;
+    DataObjectPool scenes;
+    ShaderCache cache;
 };
 
 TEST_F(EffectLookupTest, FindsInstancesAndBinaries)
@@ -133,8 +142,14 @@ TEST_F(EffectLookupTest, FindsInstancesAndBinaries)
     instances.add("sky", sky);
     Binary* bin = new Binary({1, 2, 3});
     binaries.addBinary("noise", bin);
+    VLMScene* sprites = new VLMScene();
+    scenes.addScene("sprites", sprites);
+    ShaderCacheEntry* entry = new ShaderCacheEntry();
+    cache.add("terrain", entry);
     EXPECT_EQ(Effect::getEffect("sky"), sky);
     EXPECT_EQ(Effect::getBinary("noise"), bin);
+    EXPECT_EQ(Effect::getScene("sprites"), sprites);
+    EXPECT_EQ(Effect::getShaderCacheEntry("terrain"), entry);
 }
 
 using EffectLookupDeathTest = EffectLookupTest;
@@ -144,14 +159,20 @@ TEST_F(EffectLookupDeathTest, MissingNamesAssert)
     instances.add("sky", new Effect());
     EXPECT_DEATH(Effect::getEffect("tiles"), "effect != NULL.*Effect\\.cpp");
     EXPECT_DEATH(Effect::getBinary("noise"), "bin != NULL.*Effect\\.cpp");
+    EXPECT_DEATH(Effect::getScene("car"), "scene != NULL.*Effect\\.cpp");
+    EXPECT_DEATH(Effect::getShaderCacheEntry("terrain"), "ShaderCache\\.cpp");
     VLMPulsvek::effectInstanceDataPool = nullptr;
     VLMPulsvek::binaryDataPool = nullptr;
+    VLMPulsvek::sceneDataPool = nullptr;
+    VLMPulsvek::shaderCache = nullptr;
     // With no pool at all every look-up is the same programming error.
     EXPECT_DEATH(Effect::getShader("terrain"), "shader != NULL.*Effect\\.cpp");
     EXPECT_DEATH(Effect::getTexture("sky1"), "tex!=NULL.*Effect\\.cpp");
     EXPECT_DEATH(Effect::getFBO("mirror"), "fbo != NULL.*Effect\\.cpp");
     EXPECT_DEATH(Effect::getEffect("sky"), "effect != NULL");
     EXPECT_DEATH(Effect::getBinary("noise"), "bin != NULL");
+    EXPECT_DEATH(Effect::getScene("car"), "scene != NULL");
+    EXPECT_DEATH(Effect::getShaderCacheEntry("terrain"), "shaderCache != NULL.*Effect\\.cpp");
 }
 
 }
