@@ -13,6 +13,13 @@ bool isOutputMode(int mode)
     return mode == 1 || mode == 2 || mode == 3;
 }
 
+unsigned int littleEndian32(const char* bytes)
+{
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
+    return static_cast<unsigned int>(b[0]) | (static_cast<unsigned int>(b[1]) << 8) |
+           (static_cast<unsigned int>(b[2]) << 16) | (static_cast<unsigned int>(b[3]) << 24);
+}
+
 std::ios::openmode openModeFor(int mode)
 {
     switch (mode) {
@@ -112,10 +119,9 @@ unsigned int File::readRawU32()
         markOverrun();
         return 0;
     }
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(data.data()) + position;
+    const unsigned int value = littleEndian32(data.data() + position);
     position += 4;
-    return static_cast<unsigned int>(b[0]) | (static_cast<unsigned int>(b[1]) << 8) |
-           (static_cast<unsigned int>(b[2]) << 16) | (static_cast<unsigned int>(b[3]) << 24);
+    return value;
 }
 
 int File::readInt()
@@ -249,11 +255,8 @@ std::vector<int> File::getInts() const
 {
     std::vector<int> ints;
     ints.reserve(data.size() / 4);
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(data.data());
     for (size_t i = 0; i + 4 <= data.size(); i += 4) {
-        unsigned int raw = static_cast<unsigned int>(b[i]) | (static_cast<unsigned int>(b[i + 1]) << 8) |
-                           (static_cast<unsigned int>(b[i + 2]) << 16) |
-                           (static_cast<unsigned int>(b[i + 3]) << 24);
+        const unsigned int raw = littleEndian32(data.data() + i);
         int value;
         std::memcpy(&value, &raw, sizeof value);
         ints.push_back(value);

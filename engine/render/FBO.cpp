@@ -70,14 +70,13 @@ void FBO::attach(GLenum attachment, Texture* texture)
     glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_2D, texture->getId(), 0);
 }
 
-// Checks completeness and leaves the recorded render target bound as it was.
+// Checks completeness (which rebinds the recorded render target) and, when this
+// framebuffer is that target, selects its outputs again.
 void FBO::finishAttaching()
 {
     checkStatus();
     if (isBound())
         applyDrawBuffers();
-    else
-        rebindRecorded();
 }
 
 // Names a texture made for an attachment and hands it to the texture pool.

@@ -8,6 +8,9 @@ Material::Material(const std::string& name, int id, const glm::vec3& diffuse, co
 {
 }
 
+namespace {
+
+// A 0..1 value x 255, truncated; clamped first, NaN gives 0.
 unsigned char unitToByte(float value)
 {
     if (!(value > 0.0f))
@@ -15,6 +18,8 @@ unsigned char unitToByte(float value)
     if (value >= 1.0f)
         return 255;
     return static_cast<unsigned char>(value * 255.0f);
+}
+
 }
 
 void Material::writeBufferEntry(unsigned char* slot) const

@@ -58,8 +58,5 @@ private:
     float bufferValue1 = 1.0f;
 };
 
-// Byte of a 0..1 value, x 255 and truncated; clamped first, NaN gives 0.
-unsigned char unitToByte(float value);
-
 // The process-wide material with the defaults; nothing reads it.
 extern Material defaultMaterial;

@@ -57,7 +57,8 @@ VBO* VAO::getBuffer(const void* data) const
 
 void* VAO::getBufferData(int i) const
 {
-    return buffers.at(static_cast<size_t>(i))->getData();
+    VLM_ASSERT(i >= 0 && i < static_cast<int>(buffers.size()));
+    return buffers[static_cast<size_t>(i)]->getData();
 }
 
 void VAO::createIndexBuffer(int count, unsigned int* indices)

@@ -80,7 +80,7 @@ public:
     void setUserValue(const std::string& name, int value);
 
     void draw(int pass, Shader* shader);
-    // Per-frame hook for the roots; there is nothing to do yet.
+    // Visits the roots and does nothing else.
     void update() {}
     void updateMatrices(float t);
     void updateLights(Camera* camera);

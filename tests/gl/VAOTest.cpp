@@ -511,4 +511,11 @@ TEST(VAODeathTest, ProgrammingErrorsEndTheProgram)
             mesh.createTangents("in_Position", "in_Normal", "in_UV0", "in_Tangent", "in_Bitangent");
         },
         "createTangents : Flat - missing position, normals or VUs to generate tangents\n.*Assertion failed: 0");
+    EXPECT_DEATH(
+        {
+            VAO mesh("one");
+            mesh.createFloatBuffer(GL_FLOAT, 3, GL_STATIC_DRAW);
+            mesh.getBufferData(1);
+        },
+        "Assertion failed: i >= 0 && i < static_cast<int>\\(buffers.size\\(\\)\\)");
 }
