@@ -2,7 +2,7 @@
 #include "engine/render/Geometry.h"
 #include "engine/render/Shader.h"
 #include "engine/render/VAO.h"
-#include "platform/Glfw27.h"
+#include "support/GLContext.h"
 
 #include <GL/glew.h>
 
@@ -17,19 +17,8 @@ namespace {
 bool glReady()
 {
     static const bool ready = [] {
-        if (!glfw27::init())
+        if (!testsupport::openHiddenContext(64, 36))
             return false;
-        glfw27::openWindowHint(glfw27::OPENGL_VERSION_MAJOR, 3);
-        glfw27::openWindowHint(glfw27::OPENGL_VERSION_MINOR, 2);
-        glfw27::openWindowHint(glfw27::OPENGL_PROFILE, glfw27::OPENGL_CORE_PROFILE);
-        glfw27::openWindowHint(glfw27::WINDOW_HIDDEN, 1);
-        if (!glfw27::openWindow(64, 36, 8, 8, 8, 8, 24, 8, glfw27::WINDOW))
-            return false;
-        glewExperimental = GL_TRUE;
-        if (glewInit() != GLEW_OK)
-            return false;
-        while (glGetError() != GL_NO_ERROR) {
-        }
         Geometry::init();
         return true;
     }();

@@ -1,9 +1,28 @@
 #include "support/GLContext.h"
 
+#include "platform/Glfw27.h"
+
 namespace testsupport {
 
 namespace detail {
 bool contextOpen = false;
+}
+
+bool openHiddenContext(int width, int height)
+{
+    if (!glfw27::init())
+        return false;
+    glfw27::openWindowHint(glfw27::OPENGL_VERSION_MAJOR, 3);
+    glfw27::openWindowHint(glfw27::OPENGL_VERSION_MINOR, 2);
+    glfw27::openWindowHint(glfw27::OPENGL_PROFILE, glfw27::OPENGL_CORE_PROFILE);
+    glfw27::openWindowHint(glfw27::WINDOW_HIDDEN, 1);
+    if (!glfw27::openWindow(width, height, 8, 8, 8, 8, 24, 8, glfw27::WINDOW))
+        return false;
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK)
+        return false;
+    drainGLErrors();  // glewInit leaves one in core profiles
+    return GLEW_VERSION_3_2;
 }
 
 bool glAvailable()

@@ -10,6 +10,10 @@
 
 namespace testsupport {
 
+// Opens one hidden window of the given size with a 3.2 core context and
+// initialises GLEW; false when that is not possible (no display).
+bool openHiddenContext(int width, int height);
+
 // True when the context was opened (tests skip otherwise).
 bool glAvailable();
 
