@@ -11,7 +11,8 @@ packages=(
   libdevil-dev libarchive-dev p7zip-full
   libnoise-dev libvpx-dev vpx-tools
   libfltk1.3-dev fluid
-  libmpg123-dev libsdl2-dev libkissfft-dev lame sox
+  libmpg123-dev libsdl2-dev libkissfft-dev lame sox libmp3lame-dev
+  python3 python3-pil python3-numpy fonts-dejavu-core fonts-league-spartan fonts-dseg
 )
 
 missing=()
