@@ -89,6 +89,16 @@ void DemoResources::defineResources()
         addFBO(t.name, new FBO(t.width, t.height, t.depth, false, GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE));
 }
 
+const std::vector<DemoResources::Instance>& DemoResources::instances()
+{
+    static const std::vector<Instance> list = {
+        {"terrain", "CubeTerrainEffect"}, {"postprocess", "PostProcessEffect"}, {"rain", "RainEffect"},
+        {"title", "TitleEffect"},         {"dashboard", "DashboardEffect"},     {"sky", "SkyEffect"},
+        {"distort", "NoiseEffect"},       {"tiles", "TileEffect"},              {"sprites", "SpriteEffect"},
+    };
+    return list;
+}
+
 // The effect classes register here as they are built.
 void DemoResources::defineEffects() {}
 

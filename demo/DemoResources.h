@@ -4,6 +4,8 @@
 
 #include "engine/runtime/ResourceDefinition.h"
 
+#include <vector>
+
 class DemoResources : public ResourceDefinition {
 public:
     DemoResources() = default;
@@ -15,4 +17,11 @@ public:
     void defineResources() override;
     void defineEffects() override;
     void defineEffectInstances() override;
+
+    struct Instance {
+        const char* name;
+        const char* className;
+    };
+    // The effect instances of the timeline, in the order they are created.
+    static const std::vector<Instance>& instances();
 };

@@ -1,0 +1,225 @@
+#include "tools/timeline/Timeline.h"
+
+#include "engine/runtime/Effect.h"
+#include "engine/runtime/StartStopKeyframe.h"
+#include "engine/runtime/TrackEntry.h"
+#include "engine/runtime/TrackFile.h"
+#include "engine/runtime/TrackInterpolate.h"
+#include "engine/runtime/TrackManager.h"
+#include "engine/runtime/TrackStartStop.h"
+#include "engine/runtime/VLMIO.h"
+
+#include "support/Capture.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// An effect with the named value tracks and nothing else.
+class Tracks : public Effect {
+public:
+    explicit Tracks(const std::vector<std::string>& names)
+    {
+        for (const std::string& n : names) {
+            TrackInterpolate* t = nullptr;
+            addTrack(n, t);
+        }
+    }
+};
+
+std::unique_ptr<Timeline> parsed(const std::string& text)
+{
+    std::unique_ptr<Timeline> t(new Timeline());
+    std::string error;
+    EXPECT_TRUE(t->parse(text, "show.timeline", error)) << error;
+    return t;
+}
+
+std::string parseError(const std::string& text)
+{
+    Timeline t;
+    std::string error;
+    EXPECT_FALSE(t.parse(text, "show.timeline", error)) << text;
+    return error;
+}
+
+unsigned firstRow(const std::string& time, const std::string& head = "")
+{
+    auto t = parsed(head + "instance a\ntrack x\n" + time + " 1\n");
+    return t->getInstances()[0].tracks[0].keys[0].row;
+}
+
+}
+
+TEST(Timeline, TimesBecomeRows)
+{
+    const std::string sections = "tempo 120\nbeats_per_bar 4\nsection intro 0 16\nsection main1 32 8\n";
+    const struct {
+        const char* time;
+        unsigned row;
+    } cases[] = {
+        {"0s", 0},          {"12.5s", 250},        {"1500ms", 30},       {"0.026s", 1},  // nearest row
+        {"0:1", 0},         {"16:1", 640},         {"16:2.5", 655},      {"main1", 1280},
+        {"main1.end", 1600}, {"intro+2bars", 80},  {"main1-1beat", 1270}, {"4s+1b+250ms", 95},
+        {"intro.end-0.5s", 630},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(firstRow(c.time, sections), c.row) << c.time;
+    // Another tempo and metre move the beats.
+    EXPECT_EQ(firstRow("2:1", "tempo 90\nbeats_per_bar 3\n"), 80u);  // 6 beats of 666.7 ms
+}
+
+TEST(Timeline, KeysRunsAndRepeatsCompile)
+{
+    auto t = parsed(
+        "tempo 120\n"
+        "instance post priority 3\n"
+        "  run 0s 10s into offscreen\n"
+        "  run 20s forever\n"
+        "  track fade = 0.5\n"
+        "  track glow\n"
+        "    4s 2 easeout\n"
+        "    0s 1\n"
+        "    repeat 8s 10s every 1beat\n"
+        "      +0 3 step\n"
+        "      +0.5beat 1 quad\n"
+        "    end\n"
+        "instance sky\n"
+        "  track sky1 = 2\n");
+    const TimelineInstance& post = t->getInstances()[0];
+    EXPECT_EQ(post.priority, 3);
+    ASSERT_EQ(post.runs.size(), 2u);
+    EXPECT_EQ(post.runs[0].start, 0u);
+    EXPECT_EQ(post.runs[0].stop, 199u);  // up to, not including, 10 s
+    EXPECT_EQ(post.runs[0].target, "offscreen");
+    EXPECT_EQ(post.runs[1].target, "screen");
+    EXPECT_EQ(post.runs[1].stop, Timeline::foreverRow);
+    // Keys in row order, the repeat expanded: 8, 8.25, ... 9.75 s.
+    const std::vector<TimelineKey>& glow = post.findTrack("glow")->keys;
+    const unsigned rows[] = {0, 80, 160, 165, 170, 175, 180, 185, 190, 195};
+    ASSERT_EQ(glow.size(), 10u);
+    for (size_t i = 0; i < glow.size(); ++i)
+        EXPECT_EQ(glow[i].row, rows[i]) << i;
+    EXPECT_EQ(glow[1].type, 1);
+    EXPECT_EQ(glow[2].type, 3);
+    EXPECT_FLOAT_EQ(glow[3].value, 1.0f);
+    EXPECT_EQ(glow[3].type, 4);
+    EXPECT_EQ(t->getInstances()[1].priority, 1);  // by order of declaration
+
+    // Compiled by the engine's writer and read back by the engine's reader.
+    testsupport::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(t->compile(dir.path(), error)) << error;
+    Tracks postEffect({"fade", "glow", "unused"}), skyEffect({"sky1"});
+    VLMIO::setLoadMode(0);
+    testsupport::StdoutCapture quiet;
+    std::unique_ptr<TrackManager> loaded(
+        TrackFile(dir.path() + "/").loadFromIndex({"post", "sky"}, {&postEffect, &skyEffect}));
+    quiet.text();
+    ASSERT_NE(loaded, nullptr);
+    TrackEntry* entry = loaded->getEntry("post");
+    ASSERT_NE(entry, nullptr);
+    std::vector<Keyframe*> keys;
+    entry->getStartStop()->getKeyframes(keys);
+    ASSERT_EQ(keys.size(), 4u);
+    EXPECT_EQ(keys[0]->row, 0u);
+    EXPECT_EQ(keys[1]->row, 199u);
+    EXPECT_EQ(keys[1]->type, 0);
+    EXPECT_EQ(keys[2]->row, 400u);
+    EXPECT_EQ(static_cast<StartStopKeyframe*>(keys[2])->targetName, "screen");
+    EXPECT_TRUE(entry->getStartStop()->isActiveAt(0, 199));
+    EXPECT_FALSE(entry->getStartStop()->isActiveAt(0, 200));
+    EXPECT_TRUE(entry->getStartStop()->isActiveAt(0, 50000));
+    EXPECT_FLOAT_EQ(postEffect.getTrack(0)->getValue(123456), 0.5f);
+    EXPECT_FLOAT_EQ(postEffect.getTrack(1)->getValue(2000), 1.5f);  // half way from 1 to 2, linear
+    EXPECT_FLOAT_EQ(postEffect.getTrack(1)->getValue(8100), 3.0f);  // step
+    keys.clear();
+    postEffect.getTrack(1)->getKeyframes(keys);
+    ASSERT_EQ(keys.size(), glow.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_EQ(keys[i]->row, glow[i].row);
+        EXPECT_EQ(keys[i]->type, glow[i].type);
+        EXPECT_EQ(keys[i]->value, glow[i].value);
+    }
+    EXPECT_FLOAT_EQ(skyEffect.getTrack(0)->getValue(0), 2.0f);
+}
+
+TEST(Timeline, ArrangementGivesTempoAndSections)
+{
+    testsupport::TempDir dir;
+    dir.write("music/arrangement.txt",
+              "# the music\ntempo 100\nbeats_per_bar 4\n"
+              "section intro 0 4 pad fadein\nsection drop 4 8 kick bass\nlength whatever\n");
+    dir.write("timeline/show.timeline",
+              "arrangement ../music/arrangement.txt\ninstance a\ntrack x\ndrop 1\ndrop.end 2\n");
+    Timeline t;
+    std::string error;
+    ASSERT_TRUE(t.parseFile(dir.file("timeline/show.timeline"), error)) << error;
+    EXPECT_EQ(t.getTempo(), 100);
+    ASSERT_EQ(t.getSections().size(), 2u);
+    EXPECT_DOUBLE_EQ(t.getSections()[1].startMs, 9600);  // 16 beats of 600 ms
+    EXPECT_DOUBLE_EQ(t.getSections()[1].endMs, 28800);
+    EXPECT_EQ(t.getInstances()[0].tracks[0].keys[0].row, 192u);
+    EXPECT_EQ(t.getInstances()[0].tracks[0].keys[1].row, 576u);
+
+    Timeline missing;
+    EXPECT_FALSE(missing.parse("arrangement nowhere.txt\n", dir.file("timeline/show.timeline"), error));
+    EXPECT_NE(error.find("show.timeline:1: cannot read the arrangement"), std::string::npos) << error;
+}
+
+TEST(Timeline, MalformedSourcesNameTheLine)
+{
+    const struct {
+        const char* source;
+        const char* message;
+    } cases[] = {
+        {"instance a\ntrack x\n5 1\n", "show.timeline:3: '5' has no unit"},
+        {"instance a\ntrack x\n1s one\n", "show.timeline:3: 'one' is not a number"},
+        {"instance a\ntrack x\n1s 1 wobble\n", "show.timeline:3: unknown interpolation 'wobble'"},
+        {"instance a\ntrack x\n1s 1\n\n1.01s 2\n", "show.timeline:5: track 'x' has two keys at row 20 (the other on line 3)"},
+        {"instance a\ntrack x\nchorus 1\n", "show.timeline:3: unknown section 'chorus'"},
+        {"instance a\ntrack x\n3:0 1\n", "show.timeline:3: '3:0' is not a bar:beat time"},
+        {"instance a\ntrack x\n1s+2 1\n", "show.timeline:3: '2' is not a duration"},
+        {"instance a\nrun 2s 1s\n", "show.timeline:2: the run ends before it starts"},
+        {"instance a\nrun 0s 5s\nrun 4s 6s\n", "show.timeline:3: the run starts at row 80, before the run of line 2 has ended (row 99)"},
+        {"instance a\nrun 0s\n", "show.timeline:2: write 'run <from> <until> [into <framebuffer>]'"},
+        {"run 0s 1s\n", "show.timeline:1: 'run' outside an instance"},
+        {"1s 2\n", "show.timeline:1: unknown statement '1s'"},
+        {"instance a\n1s 2\n", "show.timeline:2: '1s' is no statement, and no track is open for a key"},
+        {"instance a\ninstance a\n", "show.timeline:2: instance 'a' is declared twice (line 1)"},
+        {"instance a\ntrack x\ntrack x\n", "show.timeline:3: track 'x' of 'a' is given twice (line 2)"},
+        {"instance a\ntrack x\nrepeat 0s 4s every 1beat\n+0 1\n", "show.timeline:3: the repeat block has no 'end'"},
+        {"instance a\ntrack x\nrepeat 0s 4s every 10ms\n", "show.timeline:3: repeat every 10ms is shorter than a row"},
+        {"instance a\ntrack x\nrepeat 0s 4s every 1b\n2s 1\nend\n", "show.timeline:4: inside repeat"},
+        {"instance a\ntrack x\nrepeat 0s 4s every 1b\n+0 1\nend\n2s 5\n", "show.timeline:6: track 'x' has two keys at row 40"},
+        {"instance a\nend\n", "show.timeline:2: 'end' without a repeat"},
+        {"tempo fast\n", "show.timeline:1: bad tempo 'fast'"},
+        {"instance a\ntempo 100\n", "show.timeline:2: 'tempo' belongs before the first instance"},
+        {"section s 1\nsection s 2\n", "show.timeline:2: section 's' is named twice"},
+        {"section s 1\ninstance a\ntrack x\ns.end 1\n", "show.timeline:4: section 's' has no length"},
+        {"instance a priority -1\n", "show.timeline:1: a priority is a whole number of 0 or more"},
+        {"instance a\ntrack x\n100m 1\n", "show.timeline:3: '100m' is not a time"},
+        {"instance a\ntrack x\n0s-1s 1\n", "show.timeline:3: '0s-1s' lies before the start of the show"},
+        {"instance a\ntrack x\n6000s 1\n", "show.timeline:3: the key lies after the end of the show"},
+    };
+    for (const auto& c : cases) {
+        const std::string error = parseError(c.source);
+        EXPECT_EQ(error.rfind(c.message, 0), 0u) << "got: " << error << "\nfor: " << c.source;
+    }
+}
+
+TEST(Timeline, CheckAgainstTheProductionsInstancesAndTracks)
+{
+    const TimelineSchema schema = {{"sky", {"sky1", "sky2"}}, {"rain", {"rain_move"}}};
+    std::string error;
+    EXPECT_TRUE(parsed("instance sky\ntrack sky2 = 1\ninstance rain\n")->check(schema, error)) << error;
+    EXPECT_FALSE(parsed("instance sky\n\ntrack sky3 = 1\n")->check(schema, error));
+    EXPECT_EQ(error, "show.timeline:3: instance 'sky' has no track 'sky3' (it has sky1, sky2)");
+    EXPECT_FALSE(parsed("instance cloud\n")->check(schema, error));
+    EXPECT_EQ(error, "show.timeline:1: the production has no instance 'cloud' (it has rain, sky)");
+}

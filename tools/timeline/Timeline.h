@@ -1,0 +1,116 @@
+#pragma once
+// The show's timeline as a person writes it, and its compilation into the
+// track data ("index.list" + "track.data").
+//
+// One statement a line; '#' starts a comment; indentation is free.
+//
+//   tempo <beats per minute>          beats_per_bar <beats>
+//   arrangement <file>                tempo, beats_per_bar and the sections of
+//                                     the music's arrangement (relative to the
+//                                     source); a tempo given after it wins
+//   section <name> <start bar> [<bars>]
+//
+//   instance <name> [priority <n>]   the following statements belong to it
+//     run <from> <until> [into <framebuffer>]
+//                                     active from <from> up to (not including)
+//                                     <until>; <until> may be "forever"; the
+//                                     screen without "into"
+//     track <name> [= <value>]        "= value" is one key at 0
+//       <time> <value> [<interpolation>]
+//       repeat <from> <until> every <duration>
+//         +<duration> <value> [<interpolation>]
+//       end
+//
+// Times: "12.5s", "1500ms", "<bar>:<beat>" (bars count from 0 as in the
+// arrangement, beats from 1: "32:1" is the first beat of bar 32, "32:2.5"
+// half way through its second beat), a section name (its start) or
+// "<section>.end", each optionally followed by "+<duration>" or "-<duration>".
+// Durations: a number with "s", "ms", "beat(s)", "b", "bar(s)"; a bare 0.
+// Interpolations: linear (default), easeout, easein, step, quad, or 0-4.
+// A time becomes the nearest row of 50 ms.
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct TimelineKey {
+    unsigned row;
+    int type;
+    float value;
+    int line;
+};
+
+struct TimelineRun {
+    unsigned start;
+    unsigned stop;  // last active row
+    std::string target;  // "screen" when the run has no framebuffer
+    int line;
+};
+
+struct TimelineTrack {
+    std::string name;
+    std::vector<TimelineKey> keys;  // ascending rows
+    int line;
+};
+
+struct TimelineInstance {
+    std::string name;
+    int priority;
+    int line;
+    std::vector<TimelineRun> runs;  // ascending rows
+    std::vector<TimelineTrack> tracks;
+
+    const TimelineTrack* findTrack(const std::string& track) const;
+};
+
+struct TimelineSection {
+    std::string name;
+    double startMs;
+    double endMs;  // negative when the length is not known
+};
+
+// Track names by instance name. An instance that is not listed is unknown.
+using TimelineSchema = std::map<std::string, std::vector<std::string>>;
+
+class Timeline {
+public:
+    Timeline();
+
+    // False with a message "<file>:<line>: <what>" in error.
+    bool parseFile(const std::string& path, std::string& error);
+    bool parse(const std::string& text, const std::string& fileName, std::string& error);
+
+    // Every instance and track must be in the schema.
+    bool check(const TimelineSchema& schema, std::string& error) const;
+
+    // Writes index.list and track.data into folder through the engine's writer.
+    bool compile(const std::string& folder, std::string& error) const;
+
+    double getTempo() const { return tempo; }
+    int getBeatsPerBar() const { return beatsPerBar; }
+    const std::vector<TimelineSection>& getSections() const { return sections; }
+    const std::vector<TimelineInstance>& getInstances() const { return instances; }
+    const TimelineInstance* findInstance(const std::string& name) const;
+    const TimelineSection* findSection(const std::string& name) const;
+
+    // Milliseconds of one row (50).
+    static constexpr int msPerRow = 50;
+    // The row of "forever": the end of the show's 99 minutes.
+    static constexpr unsigned foreverRow = 99u * 60u * 20u;
+
+private:
+    bool readArrangement(const std::string& path, const std::string& from, int line, std::string& error);
+    bool parseTime(const std::string& text, double& ms, std::string& why) const;
+    bool parseDuration(const std::string& text, double& ms, std::string& why) const;
+
+    std::string source;
+    double tempo;
+    int beatsPerBar;
+    bool tempoSet;
+    std::vector<TimelineSection> sections;
+    std::vector<TimelineInstance> instances;
+};
+
+// Interpolation type of a name ("linear", "easeout", "easein", "step", "quad"
+// or a digit 0-4); -1 when it is neither.
+int timelineInterpolation(const std::string& name);
