@@ -1,6 +1,7 @@
 #include "platform/FmodEx.h"
 
 #include <SDL2/SDL.h>
+#include <dlfcn.h>
 #include <kiss_fftr.h>
 #include <mpg123.h>
 
@@ -270,6 +271,31 @@ FMOD_RESULT FMOD_System_GetVersion(FMOD_SYSTEM* system, unsigned int* version)
     return FMOD_OK;
 }
 
+namespace {
+
+extern "C" void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA prints every failed step of its device probing (no card, no "default"
+// PCM) on stderr. SDL loads libasound itself; the handler set here is the one
+// that library uses, so the show's output holds its own lines only.
+void silenceAlsa()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    // Kept open for the life of the process, so that the handler stays set.
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY);
+    if (!alsa)
+        return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+        set(ignoreAlsaMessage);
+}
+
+}
+
 FMOD_RESULT FMOD_System_Init(FMOD_SYSTEM* system, int maxChannels, FMOD_INITFLAGS, void*)
 {
     if (!system)
@@ -278,6 +304,7 @@ FMOD_RESULT FMOD_System_Init(FMOD_SYSTEM* system, int maxChannels, FMOD_INITFLAG
         return FMOD_ERR_INITIALIZED;
     if (maxChannels < 1)
         return FMOD_ERR_INVALID_PARAM;
+    silenceAlsa();
     // Without SDL audio every channel is silent.
     system->sdlAudio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     system->initialised = true;

@@ -275,6 +275,21 @@ TEST_F(TestShow, WithoutADisplayTheStartFailsCleanly)
         << result.output;
 }
 
+TEST_F(TestShow, WithoutASoundDeviceTheLogHoldsOnlyTheShowsLines)
+{
+    REQUIRE_DISPLAY();
+    // The sound library probes its default driver (no card here: ALSA fails).
+    const e2e::ChildResult result = show({"0"}, {"SDL_AUDIODRIVER"});
+    ASSERT_EQ(result.status, 0) << result.output;
+    const std::vector<std::string> lines = result.lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "[Creating DataPools]") << result.output;
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.find("ALSA"), std::string::npos) << line;
+    EXPECT_TRUE(inOrder(lines, {"[Setting up sound]", "Play : tone.mp3", "[Demo Init]", "[Application End]"}))
+        << result.output;
+}
+
 TEST_F(TestShow, BadStartStopTracksEndTheStartWithAMessage)
 {
     REQUIRE_DISPLAY();
