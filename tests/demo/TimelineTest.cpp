@@ -90,7 +90,8 @@ TEST(Timeline, KeysRunsAndRepeatsCompile)
         "      +0.5beat 1 quad\n"
         "    end\n"
         "instance sky\n"
-        "  track sky1 = 2\n");
+        "  track sky1 = 2\n"
+        "  track \"rgb separation\" = 4 # quoted\n");
     const TimelineInstance& post = t->getInstances()[0];
     EXPECT_EQ(post.priority, 3);
     ASSERT_EQ(post.runs.size(), 2u);
@@ -110,12 +111,13 @@ TEST(Timeline, KeysRunsAndRepeatsCompile)
     EXPECT_FLOAT_EQ(glow[3].value, 1.0f);
     EXPECT_EQ(glow[3].type, 4);
     EXPECT_EQ(t->getInstances()[1].priority, 1);  // by order of declaration
+    EXPECT_NE(t->getInstances()[1].findTrack("rgb separation"), nullptr);
 
     // Compiled by the engine's writer and read back by the engine's reader.
     testsupport::TempDir dir;
     std::string error;
     ASSERT_TRUE(t->compile(dir.path(), error)) << error;
-    Tracks postEffect({"fade", "glow", "unused"}), skyEffect({"sky1"});
+    Tracks postEffect({"fade", "glow", "unused"}), skyEffect({"sky1", "rgb separation"});
     VLMIO::setLoadMode(0);
     testsupport::StdoutCapture quiet;
     std::unique_ptr<TrackManager> loaded(
@@ -147,6 +149,7 @@ TEST(Timeline, KeysRunsAndRepeatsCompile)
         EXPECT_EQ(keys[i]->value, glow[i].value);
     }
     EXPECT_FLOAT_EQ(skyEffect.getTrack(0)->getValue(0), 2.0f);
+    EXPECT_FLOAT_EQ(skyEffect.getTrack(1)->getValue(0), 4.0f);
 }
 
 TEST(Timeline, ArrangementGivesTempoAndSections)

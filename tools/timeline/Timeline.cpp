@@ -6,7 +6,6 @@
 #include "engine/runtime/TrackInterpolate.h"
 #include "engine/runtime/TrackManager.h"
 #include "engine/runtime/TrackStartStop.h"
-#include "util/StringTokenizer.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,12 +17,25 @@
 
 namespace {
 
+// Blank-separated words; "a b" in double quotes is one word (a track name
+// with a blank). An unclosed quote runs to the end of the line.
 std::vector<std::string> words(const std::string& line)
 {
-    StringTokenizer tokens(line, " \t\r");
     std::vector<std::string> out;
-    while (tokens.hasMoreTokens())
-        out.push_back(tokens.nextToken());
+    size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r') {
+            ++i;
+        } else if (line[i] == '"') {
+            const size_t close = line.find('"', i + 1);
+            out.push_back(line.substr(i + 1, close == std::string::npos ? std::string::npos : close - i - 1));
+            i = close == std::string::npos ? line.size() : close + 1;
+        } else {
+            const size_t end = line.find_first_of(" \t\r", i);
+            out.push_back(line.substr(i, end == std::string::npos ? std::string::npos : end - i));
+            i = end == std::string::npos ? line.size() : end;
+        }
+    }
     return out;
 }
 

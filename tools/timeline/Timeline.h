@@ -15,7 +15,8 @@
 //                                     active from <from> up to (not including)
 //                                     <until>; <until> may be "forever"; the
 //                                     screen without "into"
-//     track <name> [= <value>]        "= value" is one key at 0
+//     track <name> [= <value>]        "= value" is one key at 0; a name with a
+//                                     blank goes in double quotes
 //       <time> <value> [<interpolation>]
 //       repeat <from> <until> every <duration>
 //         +<duration> <value> [<interpolation>]
