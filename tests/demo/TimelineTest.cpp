@@ -1,5 +1,7 @@
 #include "tools/timeline/Timeline.h"
 
+#include "tools/timeline/ProductionSchema.h"
+
 #include "engine/runtime/Effect.h"
 #include "engine/runtime/StartStopKeyframe.h"
 #include "engine/runtime/TrackEntry.h"
@@ -8,12 +10,15 @@
 #include "engine/runtime/TrackManager.h"
 #include "engine/runtime/TrackStartStop.h"
 #include "engine/runtime/VLMIO.h"
+#include "util/File.h"
 
 #include "support/Capture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -110,7 +115,7 @@ TEST(Timeline, KeysRunsAndRepeatsCompile)
     EXPECT_EQ(glow[2].type, 3);
     EXPECT_FLOAT_EQ(glow[3].value, 1.0f);
     EXPECT_EQ(glow[3].type, 4);
-    EXPECT_EQ(t->getInstances()[1].priority, 1);  // by order of declaration
+    EXPECT_EQ(t->getInstances()[1].priority, 4);  // after the ones before
     EXPECT_NE(t->getInstances()[1].findTrack("rgb separation"), nullptr);
 
     // Compiled by the engine's writer and read back by the engine's reader.
@@ -206,6 +211,7 @@ TEST(Timeline, MalformedSourcesNameTheLine)
         {"section s 1\nsection s 2\n", "show.timeline:2: section 's' is named twice"},
         {"section s 1\ninstance a\ntrack x\ns.end 1\n", "show.timeline:4: section 's' has no length"},
         {"instance a priority -1\n", "show.timeline:1: a priority is a whole number of 0 or more"},
+        {"instance a priority 2\ninstance b priority 2\n", "show.timeline:2: instance 'b' has the priority of 'a' (2)"},
         {"instance a\ntrack x\n100m 1\n", "show.timeline:3: '100m' is not a time"},
         {"instance a\ntrack x\n0s-1s 1\n", "show.timeline:3: '0s-1s' lies before the start of the show"},
         {"instance a\ntrack x\n6000s 1\n", "show.timeline:3: the key lies after the end of the show"},
@@ -225,4 +231,145 @@ TEST(Timeline, CheckAgainstTheProductionsInstancesAndTracks)
     EXPECT_EQ(error, "show.timeline:3: instance 'sky' has no track 'sky3' (it has sky1, sky2)");
     EXPECT_FALSE(parsed("instance cloud\n")->check(schema, error));
     EXPECT_EQ(error, "show.timeline:1: the production has no instance 'cloud' (it has rain, sky)");
+}
+
+// The show's own timeline, as the build compiles and packs it.
+namespace {
+
+const std::string kShowSource = std::string(PULSVEK_SOURCE_DIR) + "/content/timeline/show.timeline";
+const std::string kShowTracks = std::string(PULSVEK_BINARY_DIR) + "/show/resources/tracks/";
+
+struct ShowTimeline : public ::testing::Test {
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(timeline.parseFile(kShowSource, error)) << error;
+        schema = productionSchema(&missing);
+    }
+    Timeline timeline;
+    TimelineSchema schema;
+    std::vector<std::string> missing;
+};
+
+}
+
+TEST_F(ShowTimeline, UsesOnlyTheProductionsInstancesAndTracks)
+{
+    EXPECT_TRUE(missing.empty()) << "instances without an effect class: " << missing.size();
+    std::string error;
+    EXPECT_TRUE(timeline.check(schema, error)) << error;
+}
+
+TEST_F(ShowTimeline, TheBuiltTrackDataIsWhatTheSourceGives)
+{
+    if (!std::ifstream(kShowTracks + "index.list"))
+        GTEST_SKIP() << "the show's resources are not built (target show_resources)";
+    testsupport::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(timeline.compile(dir.path(), error)) << error;
+    for (const char* name : {"index.list", "track.data"})
+        EXPECT_TRUE(testsupport::readWholeFile(dir.file(name)) == testsupport::readWholeFile(kShowTracks + name))
+            << name << " differs from a fresh compile of " << kShowSource;
+
+    // Every record names an instance of the production and one of its tracks.
+    File index(kShowTracks + "index.list", 0);
+    ASSERT_TRUE(index.isOpen());
+    const int count = index.readInt();
+    EXPECT_GT(count, 0);
+    for (int i = 0; i < count; ++i) {
+        const std::string record = index.readString();
+        index.readInt();
+        ASSERT_GT(record.size(), 6u);
+        ASSERT_EQ(record.compare(record.size() - 6, 6, ".track"), 0) << record;
+        const std::string stem = record.substr(0, record.size() - 6);
+        const size_t dot = stem.find('.');
+        const auto instance = schema.find(stem.substr(0, dot));
+        ASSERT_NE(instance, schema.end()) << record << " names no instance of the production";
+        if (dot != std::string::npos) {
+            const std::string track = stem.substr(dot + 1);
+            EXPECT_NE(std::find(instance->second.begin(), instance->second.end(), track), instance->second.end())
+                << record << " names no track of " << instance->first;
+        }
+    }
+}
+
+TEST_F(ShowTimeline, EveryTrackStartsAtRowZeroAndReadsBackAsWritten)
+{
+    testsupport::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(timeline.compile(dir.path(), error)) << error;
+    std::vector<std::string> names;
+    std::vector<std::unique_ptr<Tracks>> effects;
+    std::vector<Effect*> pointers;
+    for (const auto& instance : schema) {
+        names.push_back(instance.first);
+        effects.emplace_back(new Tracks(instance.second));
+        pointers.push_back(effects.back().get());
+    }
+    VLMIO::setLoadMode(0);
+    testsupport::StdoutCapture quiet;
+    std::unique_ptr<TrackManager> loaded(TrackFile(dir.path() + "/").loadFromIndex(names, pointers));
+    quiet.text();
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_TRUE(loaded->validate());
+
+    for (size_t k = 0; k < names.size(); ++k) {
+        const TimelineInstance* source = timeline.findInstance(names[k]);
+        ASSERT_NE(source, nullptr) << "the timeline does not set " << names[k];
+        for (int t = 0; t < effects[k]->getTrackCount(); ++t) {
+            TrackInterpolate* track = effects[k]->getTrack(t);
+            std::vector<Keyframe*> keys;
+            track->getKeyframes(keys);
+            // An empty track reads 0 everywhere: black glow, grey image, zero zoom.
+            ASSERT_FALSE(keys.empty()) << names[k] << "." << track->getName() << " has no keys";
+            EXPECT_EQ(keys.front()->row, 0u) << names[k] << "." << track->getName() << " has no key at row 0";
+            const TimelineTrack* written = source->findTrack(track->getName());
+            ASSERT_NE(written, nullptr);
+            ASSERT_EQ(keys.size(), written->keys.size()) << track->getName();
+            for (size_t i = 0; i < keys.size(); ++i) {
+                EXPECT_EQ(keys[i]->row, written->keys[i].row);
+                EXPECT_EQ(keys[i]->type, written->keys[i].type);
+                EXPECT_EQ(keys[i]->value, written->keys[i].value);
+            }
+        }
+        std::vector<Keyframe*> runs;
+        loaded->getEntry(names[k])->getStartStop()->getKeyframes(runs);
+        ASSERT_EQ(runs.size(), 2 * source->runs.size()) << names[k];
+        for (size_t i = 0; i < source->runs.size(); ++i) {
+            EXPECT_EQ(runs[2 * i]->row, source->runs[i].start);
+            EXPECT_EQ(static_cast<StartStopKeyframe*>(runs[2 * i])->targetName, source->runs[i].target);
+            EXPECT_EQ(runs[2 * i + 1]->row, source->runs[i].stop);
+        }
+    }
+}
+
+TEST_F(ShowTimeline, TheDriveAndItsOverlaysDrawOffscreenAndThePostProcessingLast)
+{
+    const TimelineInstance* terrain = timeline.findInstance("terrain");
+    ASSERT_NE(terrain, nullptr);
+    ASSERT_FALSE(terrain->runs.empty());
+    EXPECT_EQ(terrain->runs.front().start, 0u);
+    for (const char* name : {"terrain", "rain", "dashboard", "title"}) {
+        const TimelineInstance* instance = timeline.findInstance(name);
+        ASSERT_NE(instance, nullptr) << name;
+        ASSERT_FALSE(instance->runs.empty()) << name;
+        for (const TimelineRun& run : instance->runs)
+            EXPECT_EQ(run.target, "offscreen") << name << ", line " << run.line;
+    }
+    const TimelineInstance* post = timeline.findInstance("postprocess");
+    ASSERT_NE(post, nullptr);
+    ASSERT_FALSE(post->runs.empty());
+    EXPECT_EQ(post->runs.front().start, 0u);
+    EXPECT_EQ(post->runs.back().stop, Timeline::foreverRow);
+    for (const TimelineRun& run : post->runs)
+        EXPECT_EQ(run.target, "screen");
+    for (const TimelineInstance& other : timeline.getInstances()) {
+        if (&other != post)
+            EXPECT_LT(other.priority, post->priority) << other.name;
+    }
+    // The parameter instances only carry tracks.
+    for (const char* name : {"sky", "distort", "tiles", "sprites"}) {
+        const TimelineInstance* parameters = timeline.findInstance(name);
+        EXPECT_TRUE(parameters && parameters->runs.empty()) << name;
+    }
 }

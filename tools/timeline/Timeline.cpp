@@ -385,9 +385,16 @@ bool Timeline::parse(const std::string& text, const std::string& fileName, std::
             if (findInstance(w[1]))
                 return fail("instance '" + w[1] + "' is declared twice (line " +
                             std::to_string(findInstance(w[1])->line) + ")");
-            int priority = static_cast<int>(instances.size());
+            // Without a priority an instance draws after every one declared before it.
+            int priority = 0;
+            for (const TimelineInstance& other : instances)
+                priority = std::max(priority, other.priority + 1);
             if (w.size() == 4 && (!toInteger(w[3], priority) || priority < 0))
                 return fail("a priority is a whole number of 0 or more");
+            for (const TimelineInstance& other : instances)
+                if (other.priority == priority)
+                    return fail("instance '" + w[1] + "' has the priority of '" + other.name + "' (" +
+                                std::to_string(priority) + "): the drawing order would be left to chance");
             instances.push_back({w[1], priority, line, {}, {}});
             instance = &instances.back();
             track = nullptr;

@@ -10,7 +10,9 @@
 //                                     source); a tempo given after it wins
 //   section <name> <start bar> [<bars>]
 //
-//   instance <name> [priority <n>]   the following statements belong to it
+//   instance <name> [priority <n>]   the following statements belong to it;
+//                                     instances draw in ascending priority,
+//                                     by default after those declared before
 //     run <from> <until> [into <framebuffer>]
 //                                     active from <from> up to (not including)
 //                                     <until>; <until> may be "forever"; the
