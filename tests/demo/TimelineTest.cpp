@@ -364,8 +364,9 @@ TEST_F(ShowTimeline, TheDriveAndItsOverlaysDrawOffscreenAndThePostProcessingLast
     for (const TimelineRun& run : post->runs)
         EXPECT_EQ(run.target, "screen");
     for (const TimelineInstance& other : timeline.getInstances()) {
-        if (&other != post)
+        if (&other != post) {
             EXPECT_LT(other.priority, post->priority) << other.name;
+        }
     }
     // The parameter instances only carry tracks.
     for (const char* name : {"sky", "distort", "tiles", "sprites"}) {
