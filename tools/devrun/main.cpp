@@ -2,14 +2,16 @@
 // mode, window size, start and end time, saving the screen at given times.
 //
 //   devrun [--mode 0|1] [--size WxH] [--fullscreen] [--start T] [--end T]
-//          [--shot T file.png]...
+//          [--shot T file.png]... [--every S]
 //
 // T is seconds ("83.5") or a time code ("01:23:500"). --mode 1 (the default,
 // as shipped) reads "resources.7z", 0 the "resources/" folders, from the
 // working directory. A shot saves the first frame whose time is T or later;
 // after each shot the clock jumps ahead to the next one, and without --end the
-// show ends after the last. Exit status 1 when the start failed or a picture
-// could not be saved.
+// show ends after the last. --every S draws one frame every S seconds of show
+// time (the clock jumps ahead after each frame), to pass over the whole
+// timeline quickly. Exit status 1 when the start failed or a picture could
+// not be saved.
 
 #include "demo/DemoResources.h"
 #include "engine/render/FBO.h"
@@ -51,6 +53,7 @@ struct Options {
     bool fullscreen = false;
     int startMs = -1;
     int endMs = -1;
+    int everyMs = 0;
     std::vector<Shot> shots;
 };
 
@@ -87,13 +90,16 @@ bool saveScreen(const std::string& file, int width, int height)
     return ok;
 }
 
-// Runs after every other effect of the frame and saves the screen at the shot times.
-class ShotTaker : public Effect {
+// Runs after every other effect of the frame: saves the screen at the shot
+// times and moves the clock on.
+class FrameHook : public Effect {
 public:
-    ShotTaker(const Options& options) : options(options), next(0), failed(false) {}
+    FrameHook(const Options& options) : options(options), next(0), failed(false) {}
 
     void postDraw(int timeMs) override
     {
+        if (options.everyMs > 0)
+            VLMPulsvek::timer->setTimeMs(timeMs + options.everyMs);
         if (next >= options.shots.size())
             return;
         const Shot& shot = options.shots[next];
@@ -157,6 +163,9 @@ bool parseArgs(int argc, char** argv, Options& o)
         } else if (a == "--end" && value(1)) {
             if ((o.endMs = parseTime(argv[++i])) < 0)
                 return false;
+        } else if (a == "--every" && value(1)) {
+            if ((o.everyMs = parseTime(argv[++i])) <= 0)
+                return false;
         } else if (a == "--shot" && value(2)) {
             const int ms = parseTime(argv[++i]);
             if (ms < 0)
@@ -179,7 +188,7 @@ int main(int argc, char** argv)
     Options options;
     if (!parseArgs(argc, argv, options)) {
         std::cerr << "usage: devrun [--mode 0|1] [--size WxH] [--fullscreen] [--start T] [--end T] "
-                     "[--shot T file.png]...  (T: seconds or mm:ss:mmm)\n";
+                     "[--shot T file.png]... [--every S]  (T: seconds or mm:ss:mmm)\n";
         return 2;
     }
     ilInit();
@@ -192,25 +201,25 @@ int main(int argc, char** argv)
     VLMPulsvek::progressBar = new ProgressBar();
     VLMPulsvek::shaderCache = new ShaderCache();
     VLMPulsvek::resources = new RunnerResources(options);
-    ShotTaker* shots = nullptr;
-    if (demo.init(&settings, options.mode) && !options.shots.empty()) {
+    FrameHook* hook = nullptr;
+    if (demo.init(&settings, options.mode) && (!options.shots.empty() || options.everyMs > 0)) {
         // After every effect of the show; the entry owns its start/stop track.
-        shots = new ShotTaker(options);
+        hook = new FrameHook(options);
         TrackEntry* entry = new TrackEntry("devrun");
         TrackStartStop* always = new TrackStartStop(1 << 30);
         always->addKeyframePair(new StartStopKeyframe(0, 1), new StartStopKeyframe(99u * 60u * 20u, 0));
         entry->setStartStop(always);
-        entry->setEffect(shots);
+        entry->setEffect(hook);
         VLMPulsvek::tracks->addEntry(entry);
         VLMPulsvek::tracks->buildEntryList();
         VLMPulsvek::tracks->renumberPriorities();
     }
     demo.setCallbacks();
     demo.run();
-    const bool shotsOk = !shots || shots->ok();
+    const bool shotsOk = !hook || hook->ok();
     demo.shutdown();
     const bool ok = demo.isOk() && shotsOk;
-    delete shots;
+    delete hook;
 
     delete VLMPulsvek::resources;
     VLMPulsvek::resources = nullptr;
