@@ -3,6 +3,7 @@
 // by Escape or by the window's close button, and failing cleanly on bad input.
 
 #include "Child.h"
+#include "LogLines.h"
 #include "TestProduction.h"
 #include "XWindow.h"
 
@@ -19,6 +20,10 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using e2e::anyStartsWith;
+using e2e::contains;
+using e2e::durationMs;
+using e2e::inOrder;
 
 namespace {
 
@@ -29,65 +34,6 @@ namespace {
 const std::string kShow = PULSVEK_TESTSHOW;
 const std::string kPack = PULSVEK_TESTSHOW_PACK;
 const std::string kResources = PULSVEK_TESTSHOW_RESOURCES;
-
-bool hasDisplay()
-{
-    const char* display = std::getenv("DISPLAY");
-    return display && *display;
-}
-
-#define REQUIRE_DISPLAY()                                      \
-    do {                                                       \
-        if (!hasDisplay())                                     \
-            GTEST_SKIP() << "no X display (run under xvfb-run)"; \
-    } while (0)
-
-// True when every expected line appears in lines, in this order (other lines may come between).
-::testing::AssertionResult inOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected)
-{
-    size_t at = 0;
-    for (const std::string& want : expected) {
-        while (at < lines.size() && lines[at] != want)
-            ++at;
-        if (at == lines.size())
-            return ::testing::AssertionFailure() << "missing or out of order: '" << want << "'";
-        ++at;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-bool contains(const std::vector<std::string>& lines, const std::string& line)
-{
-    for (const std::string& l : lines)
-        if (l == line)
-            return true;
-    return false;
-}
-
-bool anyStartsWith(const std::vector<std::string>& lines, const std::string& prefix)
-{
-    for (const std::string& l : lines)
-        if (l.compare(0, prefix.size(), prefix) == 0)
-            return true;
-    return false;
-}
-
-// The milliseconds of the "Duration : (0000001234)-[...]" line, or -1.
-long durationMs(const std::vector<std::string>& lines)
-{
-    const std::string head = "Duration : (";
-    for (const std::string& l : lines)
-        if (l.compare(0, head.size(), head) == 0)
-            return std::strtol(l.c_str() + head.size(), nullptr, 10);
-    return -1;
-}
-
-const std::vector<std::string> kShutdown = {
-    "[Shutting Down]", "[Deleting Pools]", "[Dispose objectPool]", "[Dispose texturePool]",
-    "[Dispose effectPool]", "[Dispose effectPool]", "[Dispose binaryPool]", "[Dispose videoPool]",
-    "delete VLMPulsvek::tracks", "delete VLMPulsvek::timer", "Query GL for remaining texture objects (1-250)",
-    "VLMPulsvek::shutdown()", "[Application End]",
-};
 
 // A copy of the production's resources in a fresh working folder.
 class TestShow : public ::testing::Test {
@@ -148,7 +94,7 @@ TEST_F(TestShow, RunsFromTheFoldersToTheEndTime)
         "screen 255 0 0",
         "screen 0 128 0",
     };
-    expected.insert(expected.end(), kShutdown.begin(), kShutdown.end());
+    expected.insert(expected.end(), e2e::shutdownLines.begin(), e2e::shutdownLines.end());
     EXPECT_TRUE(inOrder(lines, expected)) << result.output;
     EXPECT_FALSE(anyStartsWith(lines, "[GL_ERROR")) << result.output;
     EXPECT_FALSE(contains(lines, "Message from pulsvek :")) << result.output;
@@ -187,7 +133,7 @@ TEST_F(TestShow, RunsFromThePackedArchive)
     const std::vector<std::string> lines = result.lines();
     std::vector<std::string> order = {"arc_load : 1", "[Loading Shaders]", "[Demo Init]", "screen 255 0 0",
                                       "screen 0 128 0"};
-    order.insert(order.end(), kShutdown.begin(), kShutdown.end());
+    order.insert(order.end(), e2e::shutdownLines.begin(), e2e::shutdownLines.end());
     EXPECT_TRUE(inOrder(lines, order)) << result.output;
     EXPECT_FALSE(anyStartsWith(lines, "[GL_ERROR")) << result.output;
 }
@@ -208,7 +154,7 @@ TEST_F(TestShow, EscapeAndTheCloseButtonEndTheShow)
         const e2e::ChildResult result = child.wait(60000);
         ASSERT_EQ(result.status, 0) << c.what << "\n" << result.output;
         const std::vector<std::string> lines = result.lines();
-        EXPECT_TRUE(inOrder(lines, kShutdown)) << c.what << "\n" << result.output;
+        EXPECT_TRUE(inOrder(lines, e2e::shutdownLines)) << c.what << "\n" << result.output;
         EXPECT_LT(durationMs(lines), 30000) << c.what << "\n" << result.output;
     }
 }
@@ -257,7 +203,7 @@ TEST_F(TestShow, StartFailuresPrintTheirMessagesAndShutDown)
         EXPECT_EQ(result.status, 1) << c.what << "\n" << result.output;
         std::vector<std::string> expected = {"[Shutting Down]", "Message from pulsvek :", "Message from resourceloader"};
         expected.insert(expected.end(), c.message.begin(), c.message.end());
-        expected.insert(expected.end(), kShutdown.begin() + 1, kShutdown.end());
+        expected.insert(expected.end(), e2e::shutdownLines.begin() + 1, e2e::shutdownLines.end());
         const std::vector<std::string> lines = result.lines();
         EXPECT_TRUE(inOrder(lines, expected)) << c.what << "\n" << result.output;
         EXPECT_FALSE(contains(lines, "[Demo Init]")) << c.what;

@@ -1,0 +1,58 @@
+#include "LogLines.h"
+
+#include <cstdlib>
+
+namespace e2e {
+
+::testing::AssertionResult inOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected)
+{
+    size_t at = 0;
+    for (const std::string& want : expected) {
+        while (at < lines.size() && lines[at] != want)
+            ++at;
+        if (at == lines.size())
+            return ::testing::AssertionFailure() << "missing or out of order: '" << want << "'";
+        ++at;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+bool contains(const std::vector<std::string>& lines, const std::string& line)
+{
+    for (const std::string& l : lines)
+        if (l == line)
+            return true;
+    return false;
+}
+
+bool anyStartsWith(const std::vector<std::string>& lines, const std::string& prefix)
+{
+    for (const std::string& l : lines)
+        if (l.compare(0, prefix.size(), prefix) == 0)
+            return true;
+    return false;
+}
+
+long durationMs(const std::vector<std::string>& lines)
+{
+    const std::string head = "Duration : (";
+    for (const std::string& l : lines)
+        if (l.compare(0, head.size(), head) == 0)
+            return std::strtol(l.c_str() + head.size(), nullptr, 10);
+    return -1;
+}
+
+const std::vector<std::string> shutdownLines = {
+    "[Shutting Down]", "[Deleting Pools]", "[Dispose objectPool]", "[Dispose texturePool]",
+    "[Dispose effectPool]", "[Dispose effectPool]", "[Dispose binaryPool]", "[Dispose videoPool]",
+    "delete VLMPulsvek::tracks", "delete VLMPulsvek::timer", "Query GL for remaining texture objects (1-250)",
+    "VLMPulsvek::shutdown()", "[Application End]",
+};
+
+bool hasDisplay()
+{
+    const char* display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
+}

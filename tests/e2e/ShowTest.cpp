@@ -1,0 +1,203 @@
+// The show itself, run by the development runner from the packed
+// "resources.7z" alone: starts across the timeline, frames read back at
+// moments of the timeline, and one quick pass over all of it.
+
+#include "Child.h"
+#include "LogLines.h"
+
+#include "support/TempDir.h"
+#include "util/Image.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kDevrun = PULSVEK_DEVRUN;
+const std::string kArchive = std::string(PULSVEK_BINARY_DIR) + "/show/resources.7z";
+
+// A frame read back from a PNG, with statistics over rectangles given in
+// shares of the frame (0..1, y downwards).
+struct Frame {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;  // rows top-down
+
+    bool load(const std::string& path)
+    {
+        Image image(path.c_str());
+        if (!image.isLoaded() || image.getBytesPerPixel() < 3)
+            return false;
+        width = image.getWidth();
+        height = image.getHeight();
+        const int bpp = image.getBytesPerPixel();
+        const unsigned char* data = reinterpret_cast<const unsigned char*>(image.getPixels());
+        rgb.resize(static_cast<size_t>(width) * height * 3);
+        // Image rows are bottom-up.
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                for (int c = 0; c < 3; ++c)
+                    rgb[(static_cast<size_t>(y) * width + x) * 3 + c] =
+                        data[(static_cast<size_t>(height - 1 - y) * width + x) * bpp + c];
+        return true;
+    }
+
+    struct Stats {
+        double mean[3];
+        double luma;
+        double spread;  // standard deviation of the luminance
+    };
+
+    Stats stats(double x0, double y0, double x1, double y1) const
+    {
+        Stats s{{0, 0, 0}, 0, 0};
+        double sum2 = 0;
+        long n = 0;
+        for (int y = static_cast<int>(y0 * height); y < static_cast<int>(y1 * height); ++y)
+            for (int x = static_cast<int>(x0 * width); x < static_cast<int>(x1 * width); ++x) {
+                const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+                const double l = 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
+                for (int c = 0; c < 3; ++c)
+                    s.mean[c] += p[c];
+                s.luma += l;
+                sum2 += l * l;
+                ++n;
+            }
+        if (n == 0)
+            return s;
+        for (double& m : s.mean)
+            m /= n;
+        s.luma /= n;
+        s.spread = std::sqrt(std::max(0.0, sum2 / n - s.luma * s.luma));
+        return s;
+    }
+
+    // Mean absolute difference of the rectangle against another frame.
+    double difference(const Frame& other, double x0, double y0, double x1, double y1) const
+    {
+        double sum = 0;
+        long n = 0;
+        for (int y = static_cast<int>(y0 * height); y < static_cast<int>(y1 * height); ++y)
+            for (int x = static_cast<int>(x0 * width); x < static_cast<int>(x1 * width); ++x)
+                for (int c = 0; c < 3; ++c, ++n) {
+                    const size_t i = (static_cast<size_t>(y) * width + x) * 3 + c;
+                    sum += std::abs(static_cast<int>(rgb[i]) - static_cast<int>(other.rgb[i]));
+                }
+        return n ? sum / n : 0;
+    }
+};
+
+class Show : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_DISPLAY();
+        if (!fs::exists(kArchive))
+            GTEST_SKIP() << "the show's resources are not built (target show_resources)";
+        setenv("LSAN_OPTIONS", ("suppressions=" + std::string(PULSVEK_SOURCE_DIR) + "/tests/lsan.supp").c_str(), 0);
+        // The archive alone: everything must come from it.
+        fs::copy_file(kArchive, dir.file("resources.7z"));
+    }
+
+    e2e::ChildResult devrun(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {kDevrun, "--mode", "1"});
+        return e2e::run(args, dir.path(), {}, 240000);
+    }
+
+    static void expectCleanLog(const e2e::ChildResult& result, const std::string& what)
+    {
+        const std::vector<std::string> lines = result.lines();
+        EXPECT_EQ(result.status, 0) << what << "\n" << result.output;
+        EXPECT_TRUE(e2e::inOrder(lines, {"[Demo Init]"})) << what << "\n" << result.output;
+        EXPECT_TRUE(e2e::inOrder(lines, e2e::shutdownLines)) << what << "\n" << result.output;
+        for (const std::string& line : lines) {
+            EXPECT_EQ(line.find("not found"), std::string::npos) << what << ": " << line;
+            EXPECT_NE(line.rfind("[GL_ERROR", 0), 0u) << what << ": " << line;
+            EXPECT_EQ(line.find("Message from pulsvek"), std::string::npos) << what << ": " << line;
+        }
+    }
+
+    testsupport::TempDir dir;
+};
+
+}
+
+TEST_F(Show, StartsAcrossTheTimelineAndShutsDownWithTheFullLog)
+{
+    for (const char* start : {"0", "47", "101", "150", "212"}) {
+        const double from = std::atof(start);
+        const e2e::ChildResult result =
+            devrun({"--size", "320x180", "--start", start, "--end", std::to_string(from + 1.5)});
+        expectCleanLog(result, std::string("start ") + start);
+        const long ms = e2e::durationMs(result.lines());
+        EXPECT_GE(ms, static_cast<long>(from * 1000 + 1500)) << start;
+        EXPECT_LT(ms, static_cast<long>(from * 1000 + 30000)) << start;
+    }
+}
+
+TEST_F(Show, OnePassOverTheWholeTimelineIsClean)
+{
+    // One frame every half second of show time, up to the closing card.
+    const e2e::ChildResult result = devrun({"--size", "160x90", "--start", "0", "--end", "214", "--every", "0.5"});
+    expectCleanLog(result, "the whole timeline");
+}
+
+TEST_F(Show, FramesShowWhatTheTimelinePutsThere)
+{
+    // (time, what the frame must show)
+    using Check = std::function<void(const Frame&, const std::string&)>;
+    const Check notFlat = [](const Frame& f, const std::string& at) {
+        const Frame::Stats all = f.stats(0, 0, 1, 1);
+        EXPECT_GT(all.spread, 8.0) << at << ": the frame is of one colour";
+        EXPECT_GT(all.luma, 10.0) << at << ": the frame is black";
+    };
+    const struct {
+        const char* time;
+        const char* what;
+    } moments[] = {
+        {"6", "the opening card over the chase view"},
+        {"20", "the title card"},
+        {"48", "the desert in the cockpit view"},
+        {"76", "the forest from the chase view"},
+        {"112", "the open water in the helmet view with rain"},
+        {"160", "the city"},
+        {"212", "the closing card"},
+    };
+    std::vector<std::string> args = {"--size", "480x270"};
+    for (const auto& m : moments) {
+        args.push_back("--shot");
+        args.push_back(m.time);
+        args.push_back(dir.file(std::string("at") + m.time + ".png"));
+    }
+    const e2e::ChildResult result = devrun(args);
+    expectCleanLog(result, "frames");
+    for (const auto& m : moments) {
+        Frame frame;
+        const std::string at = std::string(m.time) + " s, " + m.what;
+        ASSERT_TRUE(frame.load(dir.file(std::string("at") + m.time + ".png"))) << at << "\n" << result.output;
+        EXPECT_EQ(frame.width, 480);
+        EXPECT_EQ(frame.height, 270);
+        notFlat(frame, at);
+    }
+}
+
+TEST_F(Show, RunsAtAnotherWindowSize)
+{
+    const e2e::ChildResult result = devrun({"--size", "1000x700", "--shot", "76", dir.file("big.png")});
+    expectCleanLog(result, "1000x700");
+    Frame frame;
+    ASSERT_TRUE(frame.load(dir.file("big.png"))) << result.output;
+    EXPECT_EQ(frame.width, 1000);
+    EXPECT_EQ(frame.height, 700);
+    // The letterboxed 16:9 picture fills the middle rows.
+    EXPECT_GT(frame.stats(0, 0.3, 1, 0.7).spread, 8.0);
+}
