@@ -75,7 +75,7 @@ def rounded_polygon_mask(w, h, points, radius, scale=2):
     ImageDraw.Draw(big).polygon(scaled(points, scale), fill=255)
     big = big.filter(ImageFilter.GaussianBlur(radius * scale * 0.6))
     big = big.point(lambda v: 255 if v >= 128 else 0)
-    return big.resize((w, h), Image.LANCZOS)
+    return big.resize((w, h), Image.BOX)
 
 
 def scale_dir(theta_deg):
@@ -351,10 +351,10 @@ def speedometer_arrow():
     body = [(3, 0), (29, 0), (28.5, 26), (19.5, 238), (12.5, 238), (3.5, 26)]
     d.polygon(scaled(body, s), fill=255)
     d.ellipse([12.5 * s, 233 * s, 19.5 * s, 243 * s], fill=255)
-    alpha = np.asarray(big.resize((w, h), Image.LANCZOS), np.float64) / 255.0
+    alpha = np.asarray(big.resize((w, h), Image.BOX), np.float64) / 255.0
     core_img = Image.new("L", (w * s, h * s), 0)
     ImageDraw.Draw(core_img).polygon(scaled([(14, 30), (18, 30), (17, 236), (15, 236)], s), fill=255)
-    core = np.asarray(core_img.resize((w, h), Image.LANCZOS).filter(ImageFilter.GaussianBlur(1.2)),
+    core = np.asarray(core_img.resize((w, h), Image.BOX).filter(ImageFilter.GaussianBlur(1.2)),
                       np.float64) / 255.0
     t = np.linspace(0.0, 1.0, h)[:, None] * np.ones((1, w))
     colour = oc.lerp_colours([(0, (90, 14, 30)), (0.14, (200, 30, 40)), (0.6, (255, 70, 40)),
@@ -398,8 +398,8 @@ def dash_scroll_text():
         dg.text((x, top), "~", font=face, fill=255)
         if ch != " ":
             dl.text((x, top), ch, font=face, fill=255)
-    ghost = np.asarray(ghost.resize((SCROLL_W, SCROLL_H), Image.LANCZOS), np.float64) / 255.0
-    lit_img = lit.resize((SCROLL_W, SCROLL_H), Image.LANCZOS)
+    ghost = np.asarray(ghost.resize((SCROLL_W, SCROLL_H), Image.BOX), np.float64) / 255.0
+    lit_img = lit.resize((SCROLL_W, SCROLL_H), Image.BOX)
     lit = np.asarray(lit_img, np.float64) / 255.0
     halo = np.asarray(lit_img.filter(ImageFilter.GaussianBlur(3.0)), np.float64) / 255.0
     pic = oc.Picture(SCROLL_W, SCROLL_H)
@@ -465,7 +465,7 @@ def helmet():
     small = oc.font(oc.DSEG14, "Regular", 30)
     d.text((250 * 2, 556 * 2), "O2 98", font=small, fill=255)
     d.text((940 * 2, 556 * 2), "SPD 188", font=small, fill=255)
-    hud = np.asarray(hud.resize((W, H), Image.LANCZOS), np.float64) / 255.0 * visor_shape(0.95)
+    hud = np.asarray(hud.resize((W, H), Image.BOX), np.float64) / 255.0 * visor_shape(0.95)
     pic.paint(np.asarray(oc.blurred(hud, 2.5), np.float64) / 255.0, TEAL, 0.35)
     pic.paint(hud, (170, 255, 245), 0.6)
     return pic.image(clear_colour=(0, 0, 0))

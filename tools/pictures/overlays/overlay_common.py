@@ -68,54 +68,12 @@ def to_image(array, mode):
     return Image.fromarray(np.clip(np.rint(array), 0, 255).astype(np.uint8), mode)
 
 
-class Canvas:
-    """An RGBA layer drawn at a supersampled size and reduced on finish."""
-
-    def __init__(self, w, h, scale=2, fill=(0, 0, 0, 0)):
-        self.w, self.h, self.s = w, h, scale
-        self.image = Image.new("RGBA", (w * scale, h * scale), fill)
-        self.draw = ImageDraw.Draw(self.image)
-
-    def p(self, x, y):
-        return (x * self.s, y * self.s)
-
-    def pts(self, points):
-        return [self.p(x, y) for x, y in points]
-
-    def box(self, x0, y0, x1, y1):
-        return [x0 * self.s, y0 * self.s, x1 * self.s, y1 * self.s]
-
-    def finish(self):
-        return self.image.resize((self.w, self.h), Image.LANCZOS)
-
-
-def alpha_over(base, layer):
-    """Straight-alpha 'over' of two RGBA images of the same size."""
-    return Image.alpha_composite(base, layer)
-
-
-def bleed_colour(image, colour):
-    """Gives fully transparent pixels a colour so filtering shows no dark fringe."""
-    array = np.array(image)
-    clear = array[..., 3] == 0
-    array[clear, 0:3] = colour
-    return Image.fromarray(array, "RGBA")
-
-
-def gradient_fill(w, h, stops, vertical=True):
-    """An RGB array (h, w, 3) ramping along y (or x) through the colour stops."""
-    if vertical:
-        t = np.linspace(0.0, 1.0, h)[:, None] * np.ones((1, w))
-    else:
-        t = np.ones((h, 1)) * np.linspace(0.0, 1.0, w)[None, :]
-    return lerp_colours(stops, t)
-
-
 def mask_from(draw_fn, w, h, scale=2, blur=0.0):
     """An L mask (0..255) drawn by draw_fn(ImageDraw, s) at scale and reduced."""
     image = Image.new("L", (w * scale, h * scale), 0)
     draw_fn(ImageDraw.Draw(image), scale)
-    image = image.resize((w, h), Image.LANCZOS)
+    # Box reduction is exact coverage: no ringing outside the shape.
+    image = image.resize((w, h), Image.BOX)
     if blur > 0:
         image = image.filter(ImageFilter.GaussianBlur(blur))
     return image
