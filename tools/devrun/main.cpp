@@ -16,7 +16,7 @@
 #include "demo/DemoResources.h"
 #include "engine/render/FBO.h"
 #include "engine/render/ScreenSettings.h"
-#include "engine/render/ShaderCache.h"
+#include "demo/DemoShaderCache.h"
 #include "engine/runtime/Demo.h"
 #include "engine/runtime/Effect.h"
 #include "engine/runtime/ProgressBar.h"
@@ -199,7 +199,7 @@ int main(int argc, char** argv)
 
     Demo demo(argc, argv);
     VLMPulsvek::progressBar = new ProgressBar();
-    VLMPulsvek::shaderCache = new ShaderCache();
+    VLMPulsvek::shaderCache = new DemoShaderCache();
     VLMPulsvek::resources = new RunnerResources(options);
     FrameHook* hook = nullptr;
     if (demo.init(&settings, options.mode) && (!options.shots.empty() || options.everyMs > 0)) {
