@@ -69,6 +69,9 @@ void hideAll()
 {
     while (Fl_Window* w = Fl::first_window())
         w->hide();
+    // The toolkit loop ends now and would leave the unmap requests unsent,
+    // the dialog on screen over the show.
+    Fl::flush();
 }
 
 }
