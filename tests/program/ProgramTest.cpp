@@ -3,6 +3,7 @@
 // show ("Drive!") in a window of the chosen size, which Escape ends.
 
 #include "e2e/Child.h"
+#include "e2e/LogLines.h"
 #include "e2e/XWindow.h"
 
 #include "support/DisplayHold.h"
@@ -42,12 +43,9 @@ const Point kDrive = {172, 260};
 const Point kCrash = {272, 260};
 const Point kFullscreen = {190, 175};
 
-const std::vector<std::string> kShutdown = {
-    "[Shutting Down]", "[Deleting Pools]", "[Dispose objectPool]", "[Dispose texturePool]",
-    "[Dispose effectPool]", "[Dispose effectPool]", "[Dispose binaryPool]", "[Dispose videoPool]",
-    "delete VLMPulsvek::tracks", "delete VLMPulsvek::timer", "Query GL for remaining texture objects (1-250)",
-    "VLMPulsvek::shutdown()", "[Application End]",
-};
+using e2e::anyStartsWith;
+using e2e::inOrder;
+const std::vector<std::string>& kShutdown = e2e::shutdownLog();
 
 std::string shell(const std::string& command)
 {
@@ -110,27 +108,6 @@ std::pair<int, int> windowSize(const std::string& window)
         return at == std::string::npos ? -1 : std::atoi(geometry.c_str() + at + name.size() + 1);
     };
     return {field("WIDTH"), field("HEIGHT")};
-}
-
-::testing::AssertionResult inOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected)
-{
-    size_t at = 0;
-    for (const std::string& want : expected) {
-        while (at < lines.size() && lines[at] != want)
-            ++at;
-        if (at == lines.size())
-            return ::testing::AssertionFailure() << "missing or out of order: '" << want << "'";
-        ++at;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-bool anyStartsWith(const std::vector<std::string>& lines, const std::string& prefix)
-{
-    for (const std::string& l : lines)
-        if (l.compare(0, prefix.size(), prefix) == 0)
-            return true;
-    return false;
 }
 
 // The show's archive holds its music and its timeline.
