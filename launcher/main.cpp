@@ -2,8 +2,8 @@
 // Exit status 1 when the show could not start.
 
 #include "demo/DemoResources.h"
+#include "demo/DemoShaderCache.h"
 #include "engine/render/ScreenSettings.h"
-#include "engine/render/ShaderCache.h"
 #include "engine/runtime/Demo.h"
 #include "engine/runtime/ProgressBar.h"
 #include "engine/runtime/ResourceDefinition.h"
@@ -41,7 +41,7 @@ int main(int argc, char** argv)
     {
         Demo demo(argc, argv);
         VLMPulsvek::progressBar = new ProgressBar();
-        VLMPulsvek::shaderCache = new ShaderCache();
+        VLMPulsvek::shaderCache = new DemoShaderCache();
         VLMPulsvek::resources = new DemoResources();
         demo.init(&settings, kResourceMode);
         demo.setCallbacks();
@@ -49,7 +49,8 @@ int main(int argc, char** argv)
         demo.shutdown();
         ok = demo.isOk();
     }
-    // The shutdown deleted the progress bar; what is left holds no GL objects.
+    // The shutdown deleted the progress bar. The resource definition and the
+    // cache hold no GL objects (the light volumes stay with the cache's class).
     delete VLMPulsvek::resources;
     VLMPulsvek::resources = nullptr;
     delete VLMPulsvek::shaderCache;
