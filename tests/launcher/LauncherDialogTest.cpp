@@ -12,9 +12,15 @@
 
 #include <gtest/gtest.h>
 
+// After gtest: the X headers define None and Bool.
+#include <FL/x.H>
+#include <X11/Xlib.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -36,6 +42,24 @@ glfw27::VidMode mode(int w, int h, int bits = 8)
 }
 
 const char* const kTitle = "Velmora Pulsvek v.3.0";
+
+// Whether the X server shows the window, asked over a connection of our own
+// (the toolkit's pending requests are not sent by asking).
+bool mappedOnServer(Window window)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    bool mapped = true;
+    for (int i = 0; i < 50 && mapped; ++i) {
+        XWindowAttributes attributes;
+        mapped = XGetWindowAttributes(display, window, &attributes) && attributes.map_state != IsUnmapped;
+        if (mapped)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    XCloseDisplay(display);
+    return mapped;
+}
 
 class LauncherDialog : public ::testing::Test {
 protected:
@@ -208,10 +232,14 @@ TEST_F(LauncherDialog, WidgetsWriteTheirValues)
     choose(resolutions(), 1);
     EXPECT_EQ(VLMGui::getWidth(), 1920);
 
-    // "Drive!" clears quit and hides the dialog, so that the toolkit loop ends.
+    // "Drive!" clears quit and hides the dialog, so that the toolkit loop ends;
+    // the dialog leaves the screen although the loop runs no more.
+    const Window xid = fl_xid(gui);
+    ASSERT_NE(xid, 0u);
     widget<Fl_Button>("Drive!")->do_callback();
     EXPECT_FALSE(VLMGui::getQuit());
     EXPECT_FALSE(gui->shown());
+    EXPECT_FALSE(mappedOnServer(xid));
     EXPECT_EQ(Fl::first_window(), nullptr);
 
     gui->show();
