@@ -17,18 +17,18 @@ namespace e2e {
     return ::testing::AssertionSuccess();
 }
 
-bool contains(const std::vector<std::string>& lines, const std::string& line)
-{
-    for (const std::string& l : lines)
-        if (l == line)
-            return true;
-    return false;
-}
-
 bool anyStartsWith(const std::vector<std::string>& lines, const std::string& prefix)
 {
     for (const std::string& l : lines)
         if (l.compare(0, prefix.size(), prefix) == 0)
+            return true;
+    return false;
+}
+
+bool contains(const std::vector<std::string>& lines, const std::string& line)
+{
+    for (const std::string& l : lines)
+        if (l == line)
             return true;
     return false;
 }
@@ -42,17 +42,21 @@ long durationMs(const std::vector<std::string>& lines)
     return -1;
 }
 
-const std::vector<std::string> shutdownLines = {
-    "[Shutting Down]", "[Deleting Pools]", "[Dispose objectPool]", "[Dispose texturePool]",
-    "[Dispose effectPool]", "[Dispose effectPool]", "[Dispose binaryPool]", "[Dispose videoPool]",
-    "delete VLMPulsvek::tracks", "delete VLMPulsvek::timer", "Query GL for remaining texture objects (1-250)",
-    "VLMPulsvek::shutdown()", "[Application End]",
-};
-
 bool hasDisplay()
 {
     const char* display = std::getenv("DISPLAY");
     return display && *display;
+}
+
+const std::vector<std::string>& shutdownLog()
+{
+    static const std::vector<std::string> lines = {
+        "[Shutting Down]", "[Deleting Pools]", "[Dispose objectPool]", "[Dispose texturePool]",
+        "[Dispose effectPool]", "[Dispose effectPool]", "[Dispose binaryPool]", "[Dispose videoPool]",
+        "delete VLMPulsvek::tracks", "delete VLMPulsvek::timer", "Query GL for remaining texture objects (1-250)",
+        "VLMPulsvek::shutdown()", "[Application End]",
+    };
+    return lines;
 }
 
 }

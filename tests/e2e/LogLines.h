@@ -1,5 +1,5 @@
 #pragma once
-// Tests over the lines a show printed.
+// Checks on the log lines of a program run in a child process.
 
 #include <gtest/gtest.h>
 
@@ -8,15 +8,20 @@
 
 namespace e2e {
 
-// True when every expected line appears in lines, in this order (other lines may come between).
+// Success when every expected line appears in lines, in this order (other lines may come between).
 ::testing::AssertionResult inOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected);
-bool contains(const std::vector<std::string>& lines, const std::string& line);
+
 bool anyStartsWith(const std::vector<std::string>& lines, const std::string& prefix);
+
+bool contains(const std::vector<std::string>& lines, const std::string& line);
+
 // The milliseconds of the "Duration : (0000001234)-[...]" line, or -1.
 long durationMs(const std::vector<std::string>& lines);
-// The shutdown log, from "[Shutting Down]" to "[Application End]".
-extern const std::vector<std::string> shutdownLines;
+
 bool hasDisplay();
+
+// The engine's shutdown log after a started show, from "[Shutting Down]" to "[Application End]".
+const std::vector<std::string>& shutdownLog();
 
 }
 

@@ -118,7 +118,7 @@ protected:
         const std::vector<std::string> lines = result.lines();
         EXPECT_EQ(result.status, 0) << what << "\n" << result.output;
         EXPECT_TRUE(e2e::inOrder(lines, {"[Demo Init]"})) << what << "\n" << result.output;
-        EXPECT_TRUE(e2e::inOrder(lines, e2e::shutdownLines)) << what << "\n" << result.output;
+        EXPECT_TRUE(e2e::inOrder(lines, e2e::shutdownLog())) << what << "\n" << result.output;
         for (const std::string& line : lines) {
             EXPECT_EQ(line.find("not found"), std::string::npos) << what << ": " << line;
             EXPECT_NE(line.rfind("[GL_ERROR", 0), 0u) << what << ": " << line;

@@ -20,10 +20,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using e2e::anyStartsWith;
-using e2e::contains;
-using e2e::durationMs;
-using e2e::inOrder;
 
 namespace {
 
@@ -34,6 +30,12 @@ namespace {
 const std::string kShow = PULSVEK_TESTSHOW;
 const std::string kPack = PULSVEK_TESTSHOW_PACK;
 const std::string kResources = PULSVEK_TESTSHOW_RESOURCES;
+
+using e2e::contains;
+using e2e::durationMs;
+using e2e::anyStartsWith;
+using e2e::inOrder;
+const std::vector<std::string>& kShutdown = e2e::shutdownLog();
 
 // A copy of the production's resources in a fresh working folder.
 class TestShow : public ::testing::Test {
@@ -94,7 +96,7 @@ TEST_F(TestShow, RunsFromTheFoldersToTheEndTime)
         "screen 255 0 0",
         "screen 0 128 0",
     };
-    expected.insert(expected.end(), e2e::shutdownLines.begin(), e2e::shutdownLines.end());
+    expected.insert(expected.end(), kShutdown.begin(), kShutdown.end());
     EXPECT_TRUE(inOrder(lines, expected)) << result.output;
     EXPECT_FALSE(anyStartsWith(lines, "[GL_ERROR")) << result.output;
     EXPECT_FALSE(contains(lines, "Message from pulsvek :")) << result.output;
@@ -133,7 +135,7 @@ TEST_F(TestShow, RunsFromThePackedArchive)
     const std::vector<std::string> lines = result.lines();
     std::vector<std::string> order = {"arc_load : 1", "[Loading Shaders]", "[Demo Init]", "screen 255 0 0",
                                       "screen 0 128 0"};
-    order.insert(order.end(), e2e::shutdownLines.begin(), e2e::shutdownLines.end());
+    order.insert(order.end(), kShutdown.begin(), kShutdown.end());
     EXPECT_TRUE(inOrder(lines, order)) << result.output;
     EXPECT_FALSE(anyStartsWith(lines, "[GL_ERROR")) << result.output;
 }
@@ -154,7 +156,7 @@ TEST_F(TestShow, EscapeAndTheCloseButtonEndTheShow)
         const e2e::ChildResult result = child.wait(60000);
         ASSERT_EQ(result.status, 0) << c.what << "\n" << result.output;
         const std::vector<std::string> lines = result.lines();
-        EXPECT_TRUE(inOrder(lines, e2e::shutdownLines)) << c.what << "\n" << result.output;
+        EXPECT_TRUE(inOrder(lines, kShutdown)) << c.what << "\n" << result.output;
         EXPECT_LT(durationMs(lines), 30000) << c.what << "\n" << result.output;
     }
 }
@@ -203,7 +205,7 @@ TEST_F(TestShow, StartFailuresPrintTheirMessagesAndShutDown)
         EXPECT_EQ(result.status, 1) << c.what << "\n" << result.output;
         std::vector<std::string> expected = {"[Shutting Down]", "Message from pulsvek :", "Message from resourceloader"};
         expected.insert(expected.end(), c.message.begin(), c.message.end());
-        expected.insert(expected.end(), e2e::shutdownLines.begin() + 1, e2e::shutdownLines.end());
+        expected.insert(expected.end(), kShutdown.begin() + 1, kShutdown.end());
         const std::vector<std::string> lines = result.lines();
         EXPECT_TRUE(inOrder(lines, expected)) << c.what << "\n" << result.output;
         EXPECT_FALSE(contains(lines, "[Demo Init]")) << c.what;
