@@ -15,7 +15,6 @@
 #include "util/Log.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 namespace VLMPulsvek {
 Demo* currentDemo = nullptr;
@@ -58,7 +57,7 @@ Demo::~Demo()
 
 void Demo::keyPressed(int key, int action)
 {
-    if (action == glfw27::PRESS && key == GLFW_KEY_ESCAPE)
+    if (action == glfw27::PRESS && key == glfw27::KEY_ESC)
         setQuitFlag(true);
 }
 

@@ -31,7 +31,6 @@
 #include "util/StringUtil.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 #include <algorithm>
 #include <memory>
@@ -344,7 +343,7 @@ void ResourceLoader::deletePools()
 
     vlm::logLine("Query GL for remaining texture objects (1-250)");
     // Without a current context (the window never opened) there is nothing to free.
-    if (!glfwGetCurrentContext())
+    if (!glfw27::hasCurrentContext())
         return;
     for (GLuint name = 1; name < 250; ++name) {
         if (glIsTexture(name)) {
