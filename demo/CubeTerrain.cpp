@@ -102,6 +102,22 @@ CubeTerrain::CubeTerrain()
 {
 }
 
+CubeTerrain::~CubeTerrain()
+{
+    delete generator;
+    delete roadSpline;
+    delete terrainMesh;
+    delete roadMesh;
+    delete splineXLine;
+    delete splineYLine;
+    delete groundQuad;
+    delete skyboxMesh;
+    delete terrainData;
+    delete roadData;
+    delete turnMap;
+    delete hillMap;
+}
+
 void CubeTerrain::setup(int columnCount, int rowCount)
 {
     VLM_ASSERT(columnCount > 0 && rowCount >= 3);

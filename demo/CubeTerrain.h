@@ -45,6 +45,8 @@ public:
     };
 
     CubeTerrain();
+    // The show keeps its renderer to the end; whoever deletes one needs its GL context.
+    ~CubeTerrain();
     CubeTerrain(const CubeTerrain&) = delete;
     CubeTerrain& operator=(const CubeTerrain&) = delete;
 

@@ -14,6 +14,7 @@
 #include <GL/glew.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -24,6 +25,13 @@ T* parameterInstance(const char* name)
     T* typed = dynamic_cast<T*>(effect);
     VLM_ASSERT(typed != NULL);
     return typed;
+}
+
+// Renderers live until the process ends, and stay reachable until then.
+std::vector<CubeTerrain*>& liveRenderers()
+{
+    static std::vector<CubeTerrain*>* renderers = new std::vector<CubeTerrain*>();
+    return *renderers;
 }
 
 void prepareTiles(Texture* tiles)
@@ -68,6 +76,7 @@ void CubeTerrainEffect::createTracks()
 void CubeTerrainEffect::init()
 {
     terrain = new CubeTerrain();
+    liveRenderers().push_back(terrain);
     terrain->setup(128, 256);
 
     terrain->setTerrainShader(getShader("cubeterrain"));

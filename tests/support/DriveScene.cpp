@@ -143,7 +143,7 @@ DriveScene::DriveScene(const DriveOptions& options)
 
     loadShaders(options.shaderFolder.empty() ? std::string(PULSVEK_CONTENT_DIR) + "/shaders"
                                              : options.shaderFolder);
-    makeTextures();
+    makeTextures(options);
     makeObjects(options);
 
     StdoutCapture quiet;
@@ -219,27 +219,28 @@ void DriveScene::loadShaders(const std::string& folder)
     }
 }
 
-void DriveScene::makeTextures()
+void DriveScene::makeTextures(const DriveOptions& options)
 {
     // Terrain tiles: strong hues, none of them red; layer 5 is water.
     const std::array<int, 3> tileColors[10] = {{40, 160, 40},  {200, 180, 90}, {120, 120, 130}, {30, 110, 60},
                                                {230, 230, 240}, {30, 80, 200},  {90, 70, 50},    {40, 200, 200},
                                                {60, 60, 180},  {150, 200, 60}};
-    texturePool->addTexture("tiles1", makeTexture("tiles1", GL_TEXTURE_2D_ARRAY, 16, 10, [&](int l, int x, int y) {
+    texturePool->addTexture("tiles1", makeTexture("tiles1", GL_TEXTURE_2D_ARRAY, options.tileSize, 10, [&](int l, int x, int y) {
         // A darker rim, so boxes read as boxes.
-        const bool rim = x == 0 || y == 0 || x == 15 || y == 15;
+        const int last = options.tileSize - 1;
+        const bool rim = x == 0 || y == 0 || x == last || y == last;
         std::array<int, 4> c = rgba(tileColors[l]);
         if (rim)
             for (int k = 0; k < 3; ++k)
                 c[static_cast<size_t>(k)] = c[static_cast<size_t>(k)] * 3 / 4;
         return c;
     }));
-    texturePool->addTexture("roadtiles", makeTexture("roadtiles", GL_TEXTURE_2D_ARRAY, 16, 7, [](int, int, int) {
+    texturePool->addTexture("roadtiles", makeTexture("roadtiles", GL_TEXTURE_2D_ARRAY, options.tileSize, 7, [](int, int, int) {
         return rgba(drivecolors::ROAD);
     }));
     for (int i = 1; i <= 4; ++i) {
         const std::string name = "cubemap" + std::to_string(i);
-        texturePool->addTexture(name, makeTexture(name, GL_TEXTURE_CUBE_MAP, 8, 6, [](int, int, int) {
+        texturePool->addTexture(name, makeTexture(name, GL_TEXTURE_CUBE_MAP, options.cubeSize, 6, [](int, int, int) {
             return rgba(drivecolors::SKY);
         }));
     }

@@ -45,6 +45,9 @@ struct DriveOptions {
     bool carWithoutMesh = false;
     // The "Tree" sprite object carries no mesh.
     bool treeWithoutMesh = false;
+    // Edge lengths of the tile pictures and of the cube-map faces.
+    int tileSize = 16;
+    int cubeSize = 8;
     // Shader folder; empty: content/shaders of the source tree.
     std::string shaderFolder;
 };
@@ -84,7 +87,7 @@ public:
 
 private:
     void loadShaders(const std::string& folder);
-    void makeTextures();
+    void makeTextures(const DriveOptions& options);
     void makeObjects(const DriveOptions& options);
 
     TempDir dir;
