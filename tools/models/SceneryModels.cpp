@@ -66,18 +66,22 @@ MeshBuilder cactus()
     return b;
 }
 
-// A tumbleweed: a loose outer shell of twigs around a denser core.
+// A tumbleweed: a loose shell round a denser core, tangled with twigs.
 MeshBuilder tumbleweed()
 {
     MeshBuilder b;
-    b.sphere({0, 0, 0.62f}, {0.6f, 0.6f, 0.58f}, 5, 8, rgb(0xb08850), 0.25f, 11, 3);
-    b.sphere({0, 0, 0.6f}, {0.38f, 0.38f, 0.36f}, 4, 6, rgb(0x7a5a32), 0.3f, 12);
-    for (int k = 0; k < 6; ++k) {
-        const float a = 2.0f * kPi * static_cast<float>(k) / 6.0f;
-        const glm::vec3 d(std::cos(a), std::sin(a), 0.6f * (hashUnit(13, static_cast<unsigned>(k)) - 0.5f));
-        b.frustum(glm::vec3(0, 0, 0.6f) + 0.3f * d, glm::vec3(0, 0, 0.6f) + 0.75f * d, 0.04f, 0.0f, 3,
-                  rgb(0xc9a468), false, false);
-    }
+    const glm::vec3 centre(0, 0, 0.62f);
+    b.sphere(centre, {0.6f, 0.6f, 0.58f}, 6, 10, rgb(0xb08850), 0.18f, 11, 3);
+    b.sphere(centre, {0.4f, 0.4f, 0.38f}, 4, 7, rgb(0x7a5a32), 0.25f, 12);
+    auto onBall = [&](unsigned i) {
+        const float a = 2.0f * kPi * hashUnit(13, i);
+        const float z = 2.0f * hashUnit(14, i) - 1.0f;
+        const float r = std::sqrt(1.0f - z * z);
+        return centre + 0.6f * glm::vec3(r * std::cos(a), r * std::sin(a), z);
+    };
+    for (unsigned k = 0; k < 16; ++k)
+        b.frustum(onBall(2 * k), onBall(2 * k + 1), 0.035f, 0.035f, 3, rgb(k % 2 ? 0xc9a468 : 0x9a7444), false,
+                  false);
     return b;
 }
 
