@@ -5,7 +5,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 int main(int argc, char** argv)
 {
@@ -14,6 +16,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string folder = std::string(argv[2]) + "/objects/";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
     if (!showmodels::carFile().save(folder + "hqpoly.vbo") || !showmodels::spritesFile().save(folder + "Sprites.vbo")) {
         std::printf("Cannot write the object files into %s\n", folder.c_str());
         return 1;
