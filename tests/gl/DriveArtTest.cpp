@@ -70,6 +70,49 @@ TEST_F(DriveArt, CarSitsOnTheRoadUnderTheCarTransform)
     EXPECT_NEAR((hi.z - lo.z) * 0.06f, 2.0f, 0.2f);
 }
 
+// Layers as the array loader builds them: the bottom strip of the picture is layer 0.
+TEST_F(DriveArt, TileLayersLoadInTheirOrder)
+{
+    const std::string previousFolder = VLMIO::graphicsFolder;
+    const int previousMode = VLMIO::loadMode;
+    VLMIO::graphicsFolder = kResources + "graphics/";
+    VLMIO::loadMode = 0;
+    TextureDefinition def;
+    def.name = "tiles1";
+    def.file = "TextureTiles4.png";
+    def.target = GL_TEXTURE_2D_ARRAY;
+    def.mipmap = true;
+    def.layers = 10;
+    std::unique_ptr<Texture> tiles(VLMIO::loadTextureArray(def));
+    VLMIO::graphicsFolder = previousFolder;
+    VLMIO::loadMode = previousMode;
+    ASSERT_NE(tiles, nullptr);
+
+    std::unique_ptr<Shader> shader = rendertest::makeShader("layer probe", rendertest::coverVS,
+        "#version 150\n"
+        "uniform sampler2DArray tile;\n"
+        "uniform float layers[4];\n"
+        "out vec4 colour;\n"
+        "void main() { colour = textureLod(tile, vec3(0.5, 0.5, layers[int(gl_FragCoord.x)]), 20.0); }\n");
+    ASSERT_NE(shader, nullptr);
+    // The coarsest level: each layer's mean colour.
+    const float layers[4] = {0, 1, 3, 5};  // grass, sand, snow, water
+    rendertest::RawTarget target(4, 1);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, tiles->getId());
+    shader->bind();
+    shader->setInt("tile", 0);
+    glUniform1fv(glGetUniformLocation(shader->getProgramId(), "layers"), 4, layers);
+    rendertest::drawCover(*shader);
+    const rendertest::RGBA grass = rendertest::pixel(0, 0), sand = rendertest::pixel(1, 0),
+                           snow = rendertest::pixel(2, 0), water = rendertest::pixel(3, 0);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    EXPECT_TRUE(grass[1] > grass[0] && grass[1] > grass[2]) << "layer 0 is grass";
+    EXPECT_TRUE(sand[0] > sand[1] && sand[1] > sand[2]) << "layer 1 is sand";
+    EXPECT_TRUE(snow[0] > 180 && snow[2] > 200) << "layer 3 is snow";
+    EXPECT_TRUE(water[2] > water[0] && water[2] > water[1]) << "layer 5 is water";
+}
+
 // Each sky, sampled along a few directions through GL's own cube-map lookup.
 TEST_F(DriveArt, SkiesStandTheRightWayUp)
 {
