@@ -95,6 +95,9 @@ void BM_DriveFrame1280x720(benchmark::State& state)
     options.skyboxHeight = 576;
     options.tileSize = 64;
     options.cubeSize = 256;
+    // PULSVEK_BENCH_SHOW_RESOURCES=<build>/show/resources draws the show's own pictures and objects.
+    if (const char* resources = std::getenv("PULSVEK_BENCH_SHOW_RESOURCES"))
+        options.resourceFolder = resources;
     testsupport::DriveScene drive(options);
     drive.setShowTracks(static_cast<float>(state.range(0)));
     drive.init();
@@ -142,6 +145,6 @@ void BM_DriveFrame1280x720(benchmark::State& state)
 }
 
 // Argument: the camera mode (1 chase view with the car, 0 driver's view).
-BENCHMARK(BM_DriveFrame1280x720)->Arg(1)->Arg(0)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DriveFrame1280x720)->Arg(1)->Arg(0)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 
 }

@@ -56,7 +56,7 @@ struct Census {
     int sky = 0;
     int road = 0;
     int car = 0;
-    int wireframe = 0;
+    int sprite = 0;
     int black = 0;
     int other = 0;
     int total = 0;
@@ -77,7 +77,7 @@ Census census(const Pixels& pixels, int width, int fromRow, int toRow)
             else if (p[0] > 120 && p[0] > 2 * p[1] + 20 && p[0] > 2 * p[2] + 20 && p[1] < 90)
                 ++c.car;
             else if (p[0] > 100 && p[1] > 100 && p[2] < 0.6 * p[0] && std::abs(p[0] - p[1]) < 30)
-                ++c.wireframe;
+                ++c.sprite;
             else if (std::abs(p[0] - p[1]) < 6 && std::abs(p[1] - p[2]) < 6 && p[0] < 90 && p[0] > 15)
                 ++c.road;
             else
@@ -255,7 +255,7 @@ TEST_F(CubeTerrainDrawTest, FramesShowSkyRoadTerrainCarSpritesAndMirror)
     EXPECT_GT(all.road, all.total / 100) << "road";
     EXPECT_GT(all.other, all.total / 5) << "terrain";
     EXPECT_GT(all.car, 30) << "car";
-    EXPECT_GT(all.wireframe, 5) << "sprites";
+    EXPECT_GT(all.sprite, 5) << "sprites";
     EXPECT_EQ(all.black, 0) << "holes in the frame";
 
     const Census rear = census(mirror, 256, 0, 128);
@@ -379,6 +379,43 @@ TEST_F(CubeTerrainDrawTest, DebugDrawingsRunOnAFlatRoad)
             lit += frame[static_cast<size_t>((y * w + x) * 4 + 1)] > 200;
     EXPECT_GT(lit, w / 2);
     EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+}
+
+namespace {
+
+// The drive with the show's own pictures and objects, as built into the build tree.
+TEST_F(CubeTerrainDrawTest, ShowArtFrames)
+{
+    REQUIRE_GL();
+    DriveOptions options;
+    options.resourceFolder = std::string(PULSVEK_BINARY_DIR) + "/show/resources";
+    options.targetWidth = 640;
+    options.targetHeight = 360;
+    for (float camMode : {1.0f, 0.0f}) {
+        auto drive = makeDrive(camMode, options);
+        StdoutCapture log;
+        Pixels frame;
+        Pixels mirror;
+        for (int t : {30000, 30025}) {
+            drive->draw(t);
+            frame = readFbo(drive->target);
+            mirror = readFbo(drive->mirror);
+            drive->endFrame();
+        }
+        const std::string text = log.text();
+        EXPECT_EQ(text.find("Uniform variable"), std::string::npos) << text;
+        EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+        const std::string view = camMode > 0 ? "chase" : "driver";
+        savePng("show-" + view + ".png", frame, 640, 360);
+        savePng("show-" + view + "-mirror.png", mirror, 256, 128);
+        // Something beside the sky: the frame is not one colour.
+        int differing = 0;
+        for (size_t i = 4; i < frame.size(); i += 4)
+            differing += frame[i] != frame[0] || frame[i + 1] != frame[1] || frame[i + 2] != frame[2];
+        EXPECT_GT(differing, 640 * 360 / 2) << view;
+    }
 }
 
 }

@@ -15,7 +15,9 @@
 #include "engine/runtime/DataShaderPool.h"
 #include "engine/runtime/DataTexturePool.h"
 #include "engine/runtime/Keyframe.h"
+#include "engine/runtime/ResourceDefinition.h"
 #include "engine/runtime/TrackInterpolate.h"
+#include "engine/runtime/VLMIO.h"
 #include "support/Capture.h"
 #include "support/TerrainTracks.h"
 #include "tools/objectfile/ObjectFileWriter.h"
@@ -79,12 +81,13 @@ std::array<int, 4> rgba(const std::array<int, 3>& c)
     return {c[0], c[1], c[2], 255};
 }
 
-// A box from lo to hi with normals and one uv set, as a mesh record.
-ObjectFileWriter::Mesh box(int id, const glm::vec3& lo, const glm::vec3& hi)
+// A box from lo to hi with normals, one uv set and one colour set, as a mesh record.
+ObjectFileWriter::Mesh box(int id, const glm::vec3& lo, const glm::vec3& hi, const std::array<int, 3>& color)
 {
     ObjectFileWriter::Mesh mesh;
     mesh.id = id;
     mesh.uvSets = 1;
+    mesh.colorSets = 1;
     for (int axis = 0; axis < 3; ++axis) {
         for (int sign = 0; sign < 2; ++sign) {
             const int a = (axis + 1) % 3;
@@ -98,7 +101,9 @@ ObjectFileWriter::Mesh box(int id, const glm::vec3& lo, const glm::vec3& hi)
                 p[axis] = sign ? hi[axis] : lo[axis];
                 p[a] = c[0] ? hi[a] : lo[a];
                 p[b] = c[1] ? hi[b] : lo[b];
-                mesh.vertices.insert(mesh.vertices.end(), {p.x, p.y, p.z, n.x, n.y, n.z, c[0], c[1]});
+                mesh.vertices.insert(mesh.vertices.end(), {p.x, p.y, p.z, n.x, n.y, n.z, c[0], c[1],
+                                                           color[0] / 255.0f, color[1] / 255.0f,
+                                                           color[2] / 255.0f, 1.0f});
             }
             // (a, b) turns counter-clockwise around +axis.
             const int order[6] = {0, 1, 2, 0, 2, 3};
@@ -143,8 +148,12 @@ DriveScene::DriveScene(const DriveOptions& options)
 
     loadShaders(options.shaderFolder.empty() ? std::string(PULSVEK_CONTENT_DIR) + "/shaders"
                                              : options.shaderFolder);
-    makeTextures(options);
-    makeObjects(options);
+    if (options.resourceFolder.empty()) {
+        makeTextures(options);
+        makeObjects(options);
+    } else {
+        loadShowArt(options.resourceFolder);
+    }
 
     StdoutCapture quiet;
     target = new FBO(options.targetWidth, options.targetHeight, true, false, GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE);
@@ -244,8 +253,9 @@ void DriveScene::makeTextures(const DriveOptions& options)
             return rgba(drivecolors::SKY);
         }));
     }
+    // Faces keep their colour under the edge texture; its alpha lights the edges.
     texturePool->addTexture("wireframetexture", makeTexture("wireframetexture", GL_TEXTURE_2D, 16, 1,
-                                                            [](int, int, int) { return rgba(drivecolors::WIREFRAME); }));
+                                                            [](int, int, int) { return std::array<int, 4>{255, 255, 255, 0}; }));
     texturePool->addTexture("cartexture", makeTexture("cartexture", GL_TEXTURE_2D, 8, 1,
                                                       [](int, int, int) { return rgba(drivecolors::CAR); }));
 }
@@ -256,7 +266,7 @@ void DriveScene::makeObjects(const DriveOptions& options)
     // model units under the draw's transform.
     const float road = 6.5f - 1.0f / 0.06f;
     ObjectFileWriter car;
-    car.addMesh(box(1, glm::vec3(-35.0f, road, -15.0f), glm::vec3(35.0f, road + 18.0f, 15.0f)));
+    car.addMesh(box(1, glm::vec3(-35.0f, road, -15.0f), glm::vec3(35.0f, road + 18.0f, 15.0f), {255, 255, 255}));
     ObjectFileWriter::Node body;
     body.id = 1;
     body.name = "Car";
@@ -280,7 +290,7 @@ void DriveScene::makeObjects(const DriveOptions& options)
     for (size_t i = 0; i < names.size(); ++i) {
         const int id = static_cast<int>(i) + 1;
         const float h = 2.0f + static_cast<float>(i % 3);
-        spriteObjects.addMesh(box(id, glm::vec3(-0.4f, -0.4f, 0.0f), glm::vec3(0.4f, 0.4f, h)));
+        spriteObjects.addMesh(box(id, glm::vec3(-0.4f, -0.4f, 0.0f), glm::vec3(0.4f, 0.4f, h), drivecolors::SPRITE));
         ObjectFileWriter::Node node;
         node.id = id;
         node.name = names[i];
@@ -297,6 +307,48 @@ void DriveScene::makeObjects(const DriveOptions& options)
         spriteScene->addObject(tree);
     }
     scenePool->addScene("sprites", spriteScene);
+}
+
+void DriveScene::loadShowArt(const std::string& folder)
+{
+    const std::string previousFolder = VLMIO::graphicsFolder;
+    const int previousMode = VLMIO::loadMode;
+    VLMIO::graphicsFolder = folder + "/graphics/";
+    VLMIO::loadMode = 0;
+    const struct {
+        const char* name;
+        const char* file;
+        GLenum target;
+        int layers;
+    } pictures[] = {
+        {"tiles1", "TextureTiles4.png", GL_TEXTURE_2D_ARRAY, 10}, {"roadtiles", "RoadTiles.png", GL_TEXTURE_2D_ARRAY, 7},
+        {"cubemap1", "Sunset_*.png", GL_TEXTURE_CUBE_MAP, 0},     {"cubemap2", "Desert_*.png", GL_TEXTURE_CUBE_MAP, 0},
+        {"cubemap3", "Forest_*.png", GL_TEXTURE_CUBE_MAP, 0},     {"cubemap4", "City_*.png", GL_TEXTURE_CUBE_MAP, 0},
+        {"wireframetexture", "wireframe.png", GL_TEXTURE_2D, 0},  {"cartexture", "Cartexture.png", GL_TEXTURE_2D, 0},
+    };
+    {
+        StdoutCapture quiet;
+        for (const auto& p : pictures) {
+            TextureDefinition def;
+            def.name = p.name;
+            def.file = p.file;
+            def.target = static_cast<int>(p.target);
+            def.mipmap = true;
+            def.layers = p.layers;
+            Texture* texture = VLMIO::loadTextureByTarget(def);
+            VLM_ASSERT(texture != nullptr);
+            texturePool->addTexture(p.name, texture);
+        }
+    }
+    VLMIO::graphicsFolder = previousFolder;
+    VLMIO::loadMode = previousMode;
+    for (const auto& [alias, file] : {std::pair<const char*, const char*>{"car", "hqpoly.vbo"}, {"sprites", "Sprites.vbo"}}) {
+        StdoutCapture quiet;
+        ObjectFile reader(folder + "/objects/" + file);
+        VLMScene* scene = reader.load();
+        VLM_ASSERT(scene != nullptr);
+        scenePool->addScene(alias, scene);
+    }
 }
 
 void DriveScene::key(TrackInterpolate* track, unsigned row, float value, int type)

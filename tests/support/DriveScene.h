@@ -33,7 +33,7 @@ namespace drivecolors {
 constexpr std::array<int, 3> SKY = {230, 60, 220};        // every cube-map face
 constexpr std::array<int, 3> ROAD = {70, 70, 70};         // every road tile
 constexpr std::array<int, 3> CAR = {255, 0, 0};           // the car's paint
-constexpr std::array<int, 3> WIREFRAME = {255, 255, 0};   // textured sprites
+constexpr std::array<int, 3> SPRITE = {255, 255, 0};      // every sprite's faces
 }
 
 struct DriveOptions {
@@ -48,6 +48,9 @@ struct DriveOptions {
     // Edge lengths of the tile pictures and of the cube-map faces.
     int tileSize = 16;
     int cubeSize = 8;
+    // The show's resource tree (<build>/show/resources): pictures and objects
+    // come from its graphics/ and objects/ folders instead of being made here.
+    std::string resourceFolder;
     // Shader folder; empty: content/shaders of the source tree.
     std::string shaderFolder;
 };
@@ -89,6 +92,7 @@ private:
     void loadShaders(const std::string& folder);
     void makeTextures(const DriveOptions& options);
     void makeObjects(const DriveOptions& options);
+    void loadShowArt(const std::string& folder);
 
     TempDir dir;
     DataShaderPool* shaderPool;
