@@ -7,6 +7,8 @@
 #include "engine/render/Shader.h"
 #include "engine/render/Texture.h"
 #include "engine/render/VAO.h"
+#include "engine/render/VertexArray.h"
+#include "platform/Glfw27.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "support/Capture.h"
 #include "support/DriveScene.h"
@@ -76,7 +78,7 @@ Census census(const Pixels& pixels, int width, int fromRow, int toRow)
                 ++c.black;
             else if (p[0] > 120 && p[0] > 2 * p[1] + 20 && p[0] > 2 * p[2] + 20 && p[1] < 90)
                 ++c.car;
-            else if (p[0] > 100 && p[1] > 100 && p[2] < 0.6 * p[0] && std::abs(p[0] - p[1]) < 30)
+            else if (p[0] > 100 && p[1] > 100 && p[2] < 0.3 * p[0] && std::abs(p[0] - p[1]) < 30)
                 ++c.sprite;
             else if (std::abs(p[0] - p[1]) < 6 && std::abs(p[1] - p[2]) < 6 && p[0] < 90 && p[0] > 15)
                 ++c.road;
@@ -225,6 +227,18 @@ TEST_F(CubeTerrainDrawTest, InitHandsTheInstancesOwnTracksToGeneratorAndRoad)
     EXPECT_NEAR(terrain->getRoadSpline()->getHill()[90], 4.0f, 1e-3f);
     // "carpos" of the effect places the car: 12 rows into the window.
     EXPECT_NEAR(terrain->carMatrix(0, 0.0f)[3].z, -12.0f, 1e-4f);
+
+    // The last window row with fraction 0 uses its own sample alone.
+    const float* turn = terrain->getRoadSpline()->getTurn();
+    const float* hill = terrain->getRoadSpline()->getHill();
+    const glm::vec3 last = terrain->splinePoint(glm::vec3(1.0f, 2.0f, -255.0f), 255, 0.0f);
+    EXPECT_FLOAT_EQ(last.x, turn[255] + 1.0f);
+    EXPECT_FLOAT_EQ(last.y, hill[255] + 2.0f);
+    EXPECT_FLOAT_EQ(last.z, -255.0f);
+    const glm::vec3 between = terrain->splinePoint(glm::vec3(0.0f), 10, 0.5f);
+    EXPECT_FLOAT_EQ(between.x, (turn[10] + turn[11]) * 0.5f);
+    EXPECT_FLOAT_EQ(between.z, -0.5f);
+    EXPECT_TRUE(glfw27::hasCurrentContext());
 }
 
 TEST_F(CubeTerrainDrawTest, FramesShowSkyRoadTerrainCarSpritesAndMirror)
@@ -263,7 +277,9 @@ TEST_F(CubeTerrainDrawTest, FramesShowSkyRoadTerrainCarSpritesAndMirror)
     EXPECT_EQ(rear.car, 0) << "no car in the mirror";
     EXPECT_EQ(rear.sky, 0) << "no sky in the mirror";
 
-    // The state the draw leaves.
+    // The state the draw leaves (checked on a frame not yet ended).
+    drive->draw(1050);
+    EXPECT_EQ(FBO::currentFramebuffer, drive->mirror->getId());
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
 }
@@ -300,6 +316,58 @@ TEST_F(CubeTerrainDrawTest, SteadyFramesUploadOnlyWhenTheRowChanges)
     drive->draw(1050);
     drive->endFrame();
     EXPECT_EQ(terrain->getUploadCount(), uploads + 4);
+}
+
+// One draw per scenery entry the meshes show: entries in the window's last
+// two rows (beyond the 254 mesh rows) are skipped.
+TEST_F(CubeTerrainDrawTest, OneDrawPerSceneryEntryOnTheMeshRows)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    CubeTerrain* terrain = drive->effect->getTerrain();
+    const int before = renderStats.drawCalls;
+    drive->draw(1000);
+    const int draws = renderStats.drawCalls - before;
+    drive->endFrame();
+    const int row = 20;
+    const int n = terrain->getGenerator()->getSceneryCount();
+    int shown = 0;
+    int beyond = 0;
+    for (int k = 0; k < n; ++k) {
+        const int d = terrain->getScenery()[k].row - row;
+        shown += d < 254;
+        beyond += d >= 254;
+    }
+    EXPECT_GT(beyond, 0) << "sprites every second row reach the window's end";
+    // Sky, road, terrain, car, the sprites, mirror road and terrain.
+    EXPECT_EQ(draws, 6 + shown);
+}
+
+// Sprite sizes are read at the time of the current row, not the frame's time:
+// here the drive runs at two rows per 50 ms, and the sizes change at row 30.
+TEST_F(CubeTerrainDrawTest, SpriteSizesAreReadAtTheRowsTime)
+{
+    REQUIRE_GL();
+    for (bool grow : {true, false}) {
+        DriveOptions options;
+        auto drive = std::make_unique<DriveScene>(options);
+        drive->setShowTracks(1.0f);
+        drive->effect->positionTrack->getKeyframe(20000)->value = 40000.0f;
+        for (TrackInterpolate* track : {drive->sprites->rScaleTrack, drive->sprites->sScaleTrack}) {
+            track->getKeyframe(0)->value = grow ? 0.0f : 1.5f;
+            DriveScene::key(track, 30, grow ? 1.5f : 0.0f, 3);
+        }
+        drive->init();
+        // t = 1000 ms is track row 20 and terrain row 40 (read at 2000 ms, track row 40).
+        drive->draw(1000);
+        const Pixels frame = readFbo(drive->target);
+        drive->endFrame();
+        const Census all = census(frame, drive->target->getWidth(), 0, drive->target->getHeight());
+        if (grow)
+            EXPECT_GT(all.sprite, 5);
+        else
+            EXPECT_EQ(all.sprite, 0);
+    }
 }
 
 TEST_F(CubeTerrainDrawTest, NegativePositionShowsTheStart)
