@@ -487,6 +487,8 @@ void CubeTerrain::drawSprites(int row, const glm::mat4& view, const glm::mat4& p
         return;
     const int meshRows = meshRowsFor(rows);
     const glm::mat4 upright = glm::rotate(identity, glm::radians(-90.0f), glm::vec3(1.0f, 0.0f, 0.0f));
+    // Per shader (untextured, textured): its per-frame uniforms are set.
+    bool prepared[2] = {false, false};
     for (int k = 0; k < n; ++k) {
         const SceneryEntry& e = scenery[k];
         const int d = e.row - row;
@@ -510,16 +512,21 @@ void CubeTerrain::drawSprites(int row, const glm::mat4& view, const glm::mat4& p
             model[1] *= s;
             model[2] *= s;
         }
-        Shader* shader = kind->texture ? spriteShaderTex : spriteShader;
+        const int textured = kind->texture ? 1 : 0;
+        Shader* shader = textured ? spriteShaderTex : spriteShader;
         kind->mesh->bind(shader);
-        shader->setMatrix4("projM", projection);
+        // What stays the same for the whole loop is set once per shader.
+        if (!prepared[textured]) {
+            shader->setMatrix4("projM", projection);
+            shader->setMatrix4("cameraM", identity);
+            shader->setVec2fv("screen", screen);
+            if (textured)
+                shader->setTexture(0, "tile", wireframeTexture);
+            shader->setTexture(1, "background", fboGetColorTexture(skyboxFbo, 0));
+            prepared[textured] = true;
+        }
         shader->setMatrix4("modelM", view * model);
-        shader->setMatrix4("cameraM", identity);
-        shader->setVec2fv("screen", screen);
         shader->setFloat("row", static_cast<float>(d));
-        if (kind->texture)
-            shader->setTexture(0, "tile", wireframeTexture);
-        shader->setTexture(1, "background", fboGetColorTexture(skyboxFbo, 0));
         kind->mesh->draw();
     }
 }

@@ -27,20 +27,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace testsupport {
 
 namespace {
-
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // A GL texture of the given target filled by fill(face or layer, x, y) -> RGBA.
 template <typename Fill>
@@ -216,8 +206,8 @@ void DriveScene::loadShaders(const std::string& folder)
     shaderNames = {"cubeterrain", "skybox", "carshader", "spriteshader", "spriteshadertex", "color", "mirror"};
     for (const std::string& name : shaderNames) {
         Shader* s = new Shader(name);
-        s->setVertexSource(readText(folder + "/" + name + ".vert"));
-        s->setFragmentSource(readText(folder + "/" + name + ".frag"));
+        s->setVertexSource(readWholeFile(folder + "/" + name + ".vert"));
+        s->setFragmentSource(readWholeFile(folder + "/" + name + ".frag"));
         StdoutCapture log;
         const bool ok = s->prepare();
         const std::string text = log.text();
