@@ -1,6 +1,7 @@
 #version 150
-// A title card: the background and the text, each shifted and zoomed about the
-// centre (zoom 0 = as drawn, positive zooms in), the text laid over on its alpha.
+// A title card: the background and the text, each moved (in screen units, the
+// picture's centre to 0.5 + pos) and zoomed about its centre (zoom 0 = as drawn,
+// 1 = twice the size, -0.5 = half), the text laid over on its alpha.
 uniform sampler2D background_image;
 uniform sampler2D text_image;
 uniform float bgxpos;
@@ -14,7 +15,7 @@ out vec4 color;
 
 vec2 place(vec2 p, float x, float y, float zoom)
 {
-    return (p - 0.5) / max(1.0 + zoom, 0.001) + 0.5 - vec2(x, y);
+    return (p - 0.5 - vec2(x, y)) / max(1.0 + zoom, 0.001) + 0.5;
 }
 
 void main()
