@@ -1,7 +1,8 @@
 #version 150
 // The grading pass: distortion, RGB separation, glow, image brightness and
 // contrast, a palette grade mixed between two palettes, vignette, film noise
-// with a rolling beam, and a colour fade.
+// with a rolling beam, and a colour fade. Every picture is read at level 0:
+// the frame-sized inputs map texel to pixel, the others are smooth or unfiltered.
 uniform sampler2D source;
 uniform sampler2D vignett;
 uniform sampler1D gradient;
@@ -22,30 +23,40 @@ uniform float distort_amount;
 in vec2 uv;
 out vec4 color;
 
+// A triangle wave in -1..1 with period 1.
+float wave(float x)
+{
+    return abs(fract(x) - 0.5) * 4.0 - 1.0;
+}
+
 void main()
 {
-    // Horizontal wobble, stronger towards the screen edges.
+    // A wobble that runs down the screen, stronger towards the edges.
     vec2 p = uv;
     float edge = abs(p.x - 0.5) * 2.0;
-    p.x += sin(p.y * 37.0 + time * 3.1) * distort_amount * 0.01 * (0.3 + edge);
-    p.y += cos(p.x * 23.0 + time * 2.3) * distort_amount * 0.004;
+    if (distort_amount != 0.0) {
+        p.x += wave(p.y * 5.9 + time * 0.5) * distort_amount * 0.01 * (0.3 + edge);
+        p.y += wave(p.x * 3.7 + time * 0.37) * distort_amount * 0.004;
+    }
 
-    vec3 c;
-    c.r = texture(source, p + vec2(rgb_separation, 0.0)).r;
-    c.g = texture(source, p).g;
-    c.b = texture(source, p - vec2(rgb_separation, 0.0)).b;
-    c += texture(glow, p).rgb;
+    vec3 c = textureLod(source, p, 0.0).rgb;
+    if (rgb_separation != 0.0) {
+        c.r = textureLod(source, p + vec2(rgb_separation, 0.0), 0.0).r;
+        c.b = textureLod(source, p - vec2(rgb_separation, 0.0), 0.0).b;
+    }
+    c += textureLod(glow, p, 0.0).rgb;
 
     c = (c - 0.5) * img_contr + 0.5 + img_bright;
 
     float luma = clamp(dot(c, vec3(0.299, 0.587, 0.114)), 0.0, 1.0);
-    vec3 graded = mix(texture(gradient, luma).rgb, texture(gradient2, luma).rgb, palette_mix);
+    vec3 graded = mix(textureLod(gradient, luma, 0.0).rgb, textureLod(gradient2, luma, 0.0).rgb, palette_mix);
     c = mix(c, graded, colgrade_toggle);
 
-    c *= texture(vignett, uv).rgb;
+    c *= textureLod(vignett, uv, 0.0).rgb;
 
     // Grain scrolls with the offset; a soft bright beam rolls down the screen.
-    float grain = texture(noise, fract(uv * vec2(4.0, 2.25) + vec2(noise_offset, noise_offset * 0.37))).r - 0.5;
+    vec2 n = fract(uv * vec2(4.0, 2.25) + vec2(noise_offset, noise_offset * 0.37));
+    float grain = textureLod(noise, n, 0.0).r - 0.5;
     float beam = 1.0 - abs(fract(uv.y + time * 0.1) - 0.5) * 2.0;
     c += (grain + beam * beam * beam * 0.25) * noise_strength;
 

@@ -24,14 +24,10 @@ RGBA at(FBO* fbo, float x, float y)
     return fboPixel(fbo, static_cast<int>((x + 1.0f) * 0.5f * W), static_cast<int>((y + 1.0f) * 0.5f * H));
 }
 
-class DashboardEffectTest : public rendertest::GLTest {
+class DashboardEffectTest : public EffectGLTest {
 protected:
-    void SetUp() override
+    void setUpEffect() override
     {
-        rendertest::GLTest::SetUp();
-        if (IsSkipped())
-            return;
-        ensureGeometry();
         copy = showShader("Copy");
         dashboard = showShader("Dashboard");
         helmetShader = showShader("Helmet");

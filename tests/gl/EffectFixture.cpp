@@ -140,4 +140,13 @@ void ensureGeometry()
         Geometry::init();
 }
 
+void EffectGLTest::SetUp()
+{
+    rendertest::GLTest::SetUp();
+    if (IsSkipped())
+        return;
+    ensureGeometry();
+    setUpEffect();
+}
+
 }

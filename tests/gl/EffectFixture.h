@@ -43,4 +43,12 @@ void clearFbo(FBO* fbo, float r, float g, float b, float a);
 // Builds the shared meshes once.
 void ensureGeometry();
 
+// Base of the effect tests: the rendering tests' checks, and the shared meshes.
+// Subclasses build their effect in setUpEffect, which runs only with GL.
+class EffectGLTest : public rendertest::GLTest {
+protected:
+    void SetUp() override;
+    virtual void setUpEffect() = 0;
+};
+
 }

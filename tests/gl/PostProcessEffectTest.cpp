@@ -18,14 +18,10 @@ namespace {
 
 using namespace effecttest;
 
-class PostProcessEffectTest : public rendertest::GLTest {
+class PostProcessEffectTest : public EffectGLTest {
 protected:
-    void SetUp() override
+    void setUpEffect() override
     {
-        rendertest::GLTest::SetUp();
-        if (IsSkipped())
-            return;
-        ensureGeometry();
         post = showShader("PostProcess");
         glow = showShader("glow");
         blit = showShader("blit");
@@ -62,7 +58,7 @@ protected:
     {
         PostFilter::brightness = 0.0f;
         PostFilter::contrast = 1.0f;
-        rendertest::GLTest::TearDown();
+        EffectGLTest::TearDown();
     }
 
     std::string drawOnce(FBO* into)

@@ -38,14 +38,10 @@ protected:
     }
 };
 
-class RainEffectTest : public rendertest::GLTest {
+class RainEffectTest : public EffectGLTest {
 protected:
-    void SetUp() override
+    void setUpEffect() override
     {
-        rendertest::GLTest::SetUp();
-        if (IsSkipped())
-            return;
-        ensureGeometry();
         shader = showShader("Rain");
         // Vertical streaks: every fourth column opaque white.
         std::vector<unsigned char> streaks(16 * 16 * 4, 0);
@@ -65,7 +61,7 @@ protected:
     {
         if (!IsSkipped())
             VLMPulsvek::syscam->setViewMatrix(savedView);
-        rendertest::GLTest::TearDown();
+        EffectGLTest::TearDown();
     }
 
     std::string drawOnce(int t = 1000)
@@ -175,14 +171,10 @@ const char* const outlineFS =
     "  color = vec4(0.0, 0.0, 0.0, clamp(e * 50.0, 0.0, 1.0));\n"
     "}\n";
 
-class OutlineEffectTest : public rendertest::GLTest {
+class OutlineEffectTest : public EffectGLTest {
 protected:
-    void SetUp() override
+    void setUpEffect() override
     {
-        rendertest::GLTest::SetUp();
-        if (IsSkipped())
-            return;
-        ensureGeometry();
         shader = rendertest::makeShader("outline", outlineVS, outlineFS);
         // Depth 1 on the left half, 0.5 on the right: one vertical edge at x = 16.
         depthSource = target(32, 16, true, 0, 0, 0, 1);

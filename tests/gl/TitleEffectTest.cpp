@@ -13,14 +13,10 @@ namespace {
 using namespace effecttest;
 using rendertest::RGBA;
 
-class TitleEffectTest : public rendertest::GLTest {
+class TitleEffectTest : public EffectGLTest {
 protected:
-    void SetUp() override
+    void setUpEffect() override
     {
-        rendertest::GLTest::SetUp();
-        if (IsSkipped())
-            return;
-        ensureGeometry();
         shader = showShader("Titles");
         const RGBA backgroundColours[3] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}};
         for (int i = 0; i < 3; ++i) {
