@@ -73,6 +73,18 @@ Levels measureLevels(const float* left, const float* right, size_t frames, int s
     const double lowCoef = 1.0 - std::exp(-2.0 * pi * 150.0 / sampleRate);
     const double highCoef = 1.0 - std::exp(-2.0 * pi * 4000.0 / sampleRate);
     double lowState[2] = {0, 0}, highState[2] = {0, 0};
+    // Octave band-pass filters (state-variable, about an octave wide) on the sum of the channels.
+    struct Band {
+        double a1 = 0, a2 = 0, a3 = 0, ic1 = 0, ic2 = 0, energy = 0;
+    };
+    Band bands[Levels::bandCount];
+    for (int b = 0; b < Levels::bandCount; ++b) {
+        double hz = 31.25 * std::pow(2.0, b);
+        double g = std::tan(pi * std::min(hz, 0.45 * sampleRate) / sampleRate), k = 1.0 / 1.41;
+        bands[b].a1 = 1.0 / (1.0 + g * (g + k));
+        bands[b].a2 = g * bands[b].a1;
+        bands[b].a3 = g * bands[b].a2;
+    }
     double sum = 0.0, lowSum = 0.0, highSum = 0.0;
 
     // 400 ms blocks every 100 ms for the gated loudness.
@@ -96,6 +108,15 @@ Levels measureLevels(const float* left, const float* right, size_t frames, int s
             double k = high[c].run(shelf[c].run(x));
             weighted += k * k;
         }
+        double mono = 0.5 * (static_cast<double>(left[i]) + right[i]);
+        for (Band& b : bands) {
+            double v3 = mono - b.ic2;
+            double v1 = b.a1 * b.ic1 + b.a2 * v3;
+            double v2 = b.ic2 + b.a2 * b.ic1 + b.a3 * v3;
+            b.ic1 = 2.0 * v1 - b.ic1;
+            b.ic2 = 2.0 * v2 - b.ic2;
+            b.energy += v1 * v1;
+        }
         quarter += weighted;
         if (++inQuarter == step) {
             quarters.push_back(quarter / step);
@@ -108,6 +129,12 @@ Levels measureLevels(const float* left, const float* right, size_t frames, int s
         levels.lowShare = lowSum / sum;
         levels.highShare = highSum / sum;
     }
+
+    double bandSum = 0.0;
+    for (const Band& b : bands)
+        bandSum += b.energy;
+    for (int b = 0; b < Levels::bandCount && bandSum > 0.0; ++b)
+        levels.bands[b] = bands[b].energy / bandSum;
 
     std::vector<double> blocks;
     for (size_t i = 0; i + 4 <= quarters.size(); ++i)
@@ -127,6 +154,14 @@ Levels measureLevels(const float* left, const float* right, size_t frames, int s
     if (ungated > 0.0)
         levels.loudness = lufs(gatedMean(lufs(ungated) - 10.0));
     return levels;
+}
+
+double spectrumDistance(const Levels& a, const Levels& b)
+{
+    double sum = 0.0;
+    for (int k = 0; k < Levels::bandCount; ++k)
+        sum += std::fabs(10.0 * std::log10((a.bands[k] + 1e-9) / (b.bands[k] + 1e-9)));
+    return sum / Levels::bandCount;
 }
 
 }  // namespace synth

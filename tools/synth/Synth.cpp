@@ -524,7 +524,7 @@ void Renderer::leadNote(int64_t at, int64_t length, int note, int fromNote, doub
         double env = std::min(1.0, t / attack) * (0.8 + 0.2 * level.next());
         if (t > hold)
             env *= std::max(0.0, 1.0 - (t - hold) / release);
-        double s = f.low * env * gain * 0.12;
+        double s = f.low * env * gain * 0.16;
         bus.left[at + i] += static_cast<float>(s);
         bus.right[at + i] += static_cast<float>(s);
         bus.echo[at + i] += static_cast<float>(0.3 * s);
@@ -628,12 +628,12 @@ void Renderer::playSection(const Section& s, const Section* previous)
             }
         }
         if (s.has("pad")) {
-            double from = 2200.0, to = 2200.0, duck = s.has("kick") ? 0.5 : 0.0;
+            double from = 2600.0, to = 2600.0, duck = s.has("kick") ? 0.5 : 0.0;
             if (s.has("fadein")) {
                 from = 400.0 + 1800.0 * progress;
                 to = from + 1800.0 / s.bars;
             } else if (riserOn) {
-                from = 1200.0 + 3000.0 * progress;
+                from = 700.0 + 3000.0 * progress;
                 to = from + 3000.0 / s.bars;
             } else if (halftime) {
                 from = to = 1000.0;

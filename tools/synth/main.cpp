@@ -60,14 +60,17 @@ int main(int argc, char** argv)
                   arrangement.tempo, arrangement.beatsPerBar, arrangement.totalBars(),
                   static_cast<long long>(arrangement.totalMs()), renderSeconds, encodeSeconds);
     std::cout << line << std::endl;
+    synth::Levels previous;
     auto report = [&](const char* name, int bar, int bars, size_t from, size_t count) {
         synth::Levels l = synth::measureLevels(decoded.left.data() + from, decoded.right.data() + from, count,
                                                synth::sampleRate);
+        double change = bar > 0 ? synth::spectrumDistance(l, previous) : 0.0;
+        previous = l;
         std::snprintf(line, sizeof line,
                       "synth: %-10s bar %3d +%-3d %7lld ms  peak %6.2f dBFS  rms %6.2f dBFS  loudness %6.2f  "
-                      "low %.2f high %.3f",
+                      "low %.2f high %.3f  spectrum change %.1f dB",
                       name, bar, bars, static_cast<long long>(arrangement.barMs(bar)), synth::decibels(l.peak),
-                      synth::decibels(l.rms), l.loudness, l.lowShare, l.highShare);
+                      synth::decibels(l.rms), l.loudness, l.lowShare, l.highShare, change);
         std::cout << line << std::endl;
     };
     for (const synth::Section& s : arrangement.sections) {
