@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <deque>
+#include <thread>
 
 namespace synth {
 
@@ -206,15 +207,28 @@ const MelodyNote phraseSlow[] = {
     {0, 2, 72}, {2, 2, 69}, {4, 2, 71}, {6, 2, 74}, {8, 3, 76}, {11, 1, 74}, {12, 2, 72}, {14, 2, 71},
 };
 
+// What a renderer plays: the kick's times only, the drums, bass and arpeggio, or the pads and lead.
+enum Group : unsigned { timing = 1, rhythm = 2, harmony = 4 };
+
+// Plays the arrangement's parts of its groups into its bus. Renderers of
+// different groups may play at the same time into different buses.
 class Renderer {
 public:
-    Renderer(const Arrangement& a)
-        : arrangement(a), beatFrames(60.0 * rate / a.tempo),
-          bus(static_cast<size_t>(a.barFrame(a.totalBars(), sampleRate))), kickEnvelope(bus.frames)
+    Renderer(const Arrangement& a, Bus& bus, std::vector<float>& kickEnvelope, unsigned groups)
+        : arrangement(a), beatFrames(60.0 * rate / a.tempo), bus(bus), kickEnvelope(kickEnvelope), groups(groups)
     {
     }
 
-    Rendered render(const MixTarget& target);
+    void play()
+    {
+        for (size_t k = 0; k < arrangement.sections.size(); ++k)
+            playSection(arrangement.sections[k], k ? &arrangement.sections[k - 1] : nullptr);
+    }
+    // After a timing play: the envelope the pads and the bass duck by.
+    void buildKickEnvelope();
+    void mixSends();
+    void applyFades();
+    void master(const MixTarget& target);
 
 private:
     int64_t frameAt(double beat) const { return static_cast<int64_t>(std::llround(beat * beatFrames)); }
@@ -233,17 +247,13 @@ private:
                   bool soft);
 
     void playSection(const Section& s, const Section* previous);
-    void buildKickEnvelope();
-    void applyFades();
-    void mixSends();
-    void master(const MixTarget& target);
 
     const Arrangement& arrangement;
     double beatFrames;
-    Bus bus;
+    Bus& bus;
+    std::vector<float>& kickEnvelope;
+    unsigned groups;
     std::vector<int64_t> kicks;
-    std::vector<float> kickEnvelope;
-    bool timingOnly = false;  // when set, the kick only notes its time and nothing sounds
 };
 
 const Chord& Renderer::chordFor(const Section& s, int bar) const
@@ -260,8 +270,9 @@ const Chord& Renderer::chordFor(const Section& s, int bar) const
 
 void Renderer::kick(int64_t at, double velocity)
 {
-    kicks.push_back(at);
-    if (timingOnly)
+    if (groups & timing)
+        kicks.push_back(at);
+    if (!(groups & rhythm))
         return;
     Noise noise(seedFor(1, at));
     const int n = static_cast<int>(0.5 * rate);
@@ -283,7 +294,7 @@ void Renderer::kick(int64_t at, double velocity)
 
 void Renderer::snare(int64_t at, double velocity)
 {
-    if (timingOnly)
+    if (!(groups & rhythm))
         return;
     Noise a(seedFor(2, at)), b(seedFor(3, at)), c(seedFor(4, at));
     Svf fl, fr;
@@ -319,7 +330,7 @@ void Renderer::snare(int64_t at, double velocity)
 
 void Renderer::hat(int64_t at, double velocity, double decay)
 {
-    if (timingOnly)
+    if (!(groups & rhythm))
         return;
     Noise noise(seedFor(5, at));
     Svf f;
@@ -343,7 +354,7 @@ void Renderer::hat(int64_t at, double velocity, double decay)
 
 void Renderer::crash(int64_t at)
 {
-    if (timingOnly)
+    if (!(groups & rhythm))
         return;
     Noise a(seedFor(6, at)), b(seedFor(7, at));
     Svf fl, fr;
@@ -364,7 +375,7 @@ void Renderer::crash(int64_t at)
 
 void Renderer::riser(int64_t from, int64_t to)
 {
-    if (timingOnly)
+    if (!(groups & rhythm))
         return;
     Noise a(seedFor(8, from)), b(seedFor(9, from));
     Svf fl, fr;
@@ -387,7 +398,7 @@ void Renderer::riser(int64_t from, int64_t to)
 
 void Renderer::bassNote(int64_t at, int64_t length, int note, double cutoff, double velocity)
 {
-    if (timingOnly)
+    if (!(groups & rhythm))
         return;
     Saw s1, s2;
     s2.phase = 0.37;
@@ -422,7 +433,7 @@ void Renderer::bassNote(int64_t at, int64_t length, int note, double cutoff, dou
 void Renderer::padChord(int64_t at, int64_t length, const Chord& chord, double cutoffFrom, double cutoffTo,
                         double duckDepth)
 {
-    if (timingOnly)
+    if (!(groups & harmony))
         return;
     static const double detune[3] = {-0.09, 0.0, 0.09};  // semitones
     static const double pans[3] = {-0.7, 0.0, 0.7};
@@ -470,7 +481,7 @@ void Renderer::padChord(int64_t at, int64_t length, const Chord& chord, double c
 
 void Renderer::arpNote(int64_t at, int note, double cutoff, double pan, double velocity)
 {
-    if (timingOnly)
+    if (!(groups & rhythm))
         return;
     Pulse osc;
     Svf f;
@@ -497,7 +508,7 @@ void Renderer::arpNote(int64_t at, int note, double cutoff, double pan, double v
 void Renderer::leadNote(int64_t at, int64_t length, int note, int fromNote, double brightness, double gain,
                         bool soft)
 {
-    if (timingOnly)
+    if (!(groups & harmony))
         return;
     Saw a, b;
     Pulse sub;
@@ -892,35 +903,44 @@ void Renderer::master(const MixTarget& target)
     }
 }
 
-Rendered Renderer::render(const MixTarget& target)
-{
-    // The kick's times come first: the pads and the bass duck under them.
-    timingOnly = true;
-    for (size_t k = 0; k < arrangement.sections.size(); ++k)
-        playSection(arrangement.sections[k], k ? &arrangement.sections[k - 1] : nullptr);
-    buildKickEnvelope();
-    kicks.clear();
-    timingOnly = false;
-
-    for (size_t k = 0; k < arrangement.sections.size(); ++k)
-        playSection(arrangement.sections[k], k ? &arrangement.sections[k - 1] : nullptr);
-    mixSends();
-    applyFades();
-    master(target);
-
-    Rendered out;
-    out.left = std::move(bus.left);
-    out.right = std::move(bus.right);
-    return out;
-}
-
 }  // namespace
 
 Rendered renderMusic(const Arrangement& arrangement, const MixTarget& target)
 {
     VLM_ASSERT(arrangement.tempo > 0 && arrangement.beatsPerBar > 0);
-    Renderer renderer(arrangement);
-    return renderer.render(target);
+    const size_t frames = static_cast<size_t>(arrangement.barFrame(arrangement.totalBars(), sampleRate));
+    Bus bus(frames);
+    std::vector<float> kickEnvelope(frames);
+    {
+        // The kick's times come first: the pads and the bass duck under them.
+        Renderer kickTimes(arrangement, bus, kickEnvelope, timing);
+        kickTimes.play();
+        kickTimes.buildKickEnvelope();
+    }
+    Renderer rhythmPart(arrangement, bus, kickEnvelope, rhythm);
+    {
+        // The pads and the lead play on a thread of their own into a bus of their own,
+        // added once both are done: the sum does not depend on the threads' timing.
+        Bus harmonyBus(frames);
+        Renderer harmonyPart(arrangement, harmonyBus, kickEnvelope, harmony);
+        std::thread harmonyThread([&harmonyPart] { harmonyPart.play(); });
+        rhythmPart.play();
+        harmonyThread.join();
+        for (size_t i = 0; i < frames; ++i) {
+            bus.left[i] += harmonyBus.left[i];
+            bus.right[i] += harmonyBus.right[i];
+            bus.reverb[i] += harmonyBus.reverb[i];
+            bus.echo[i] += harmonyBus.echo[i];
+        }
+    }
+    rhythmPart.mixSends();
+    rhythmPart.applyFades();
+    rhythmPart.master(target);
+
+    Rendered out;
+    out.left = std::move(bus.left);
+    out.right = std::move(bus.right);
+    return out;
 }
 
 }  // namespace synth

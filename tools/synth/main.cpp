@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -60,24 +62,39 @@ int main(int argc, char** argv)
                   arrangement.tempo, arrangement.beatsPerBar, arrangement.totalBars(),
                   static_cast<long long>(arrangement.totalMs()), renderSeconds, encodeSeconds);
     std::cout << line << std::endl;
-    synth::Levels previous;
-    auto report = [&](const char* name, int bar, int bars, size_t from, size_t count) {
-        synth::Levels l = synth::measureLevels(decoded.left.data() + from, decoded.right.data() + from, count,
-                                               synth::sampleRate);
-        double change = bar > 0 ? synth::spectrumDistance(l, previous) : 0.0;
-        previous = l;
-        std::snprintf(line, sizeof line,
-                      "synth: %-10s bar %3d +%-3d %7lld ms  peak %6.2f dBFS  rms %6.2f dBFS  loudness %6.2f  "
-                      "low %.2f high %.3f  spectrum change %.1f dB",
-                      name, bar, bars, static_cast<long long>(arrangement.barMs(bar)), synth::decibels(l.peak),
-                      synth::decibels(l.rms), l.loudness, l.lowShare, l.highShare, change);
-        std::cout << line << std::endl;
+    // The sections and the whole piece are measured on threads of their own.
+    struct Part {
+        std::string name;
+        int bar, bars;
+        size_t from, count;
+        synth::Levels levels;
     };
+    std::vector<Part> parts;
     for (const synth::Section& s : arrangement.sections) {
         size_t from = static_cast<size_t>(arrangement.barFrame(s.startBar, synth::sampleRate));
         size_t to = static_cast<size_t>(arrangement.barFrame(s.endBar(), synth::sampleRate));
-        report(s.name.c_str(), s.startBar, s.bars, from, to - from);
+        parts.push_back({s.name, s.startBar, s.bars, from, to - from, {}});
     }
-    report("all", 0, arrangement.totalBars(), 0, decoded.left.size());
+    parts.push_back({"all", 0, arrangement.totalBars(), 0, decoded.left.size(), {}});
+    std::vector<std::thread> threads;
+    for (Part& p : parts)
+        threads.emplace_back([&decoded, &p] {
+            p.levels = synth::measureLevels(decoded.left.data() + p.from, decoded.right.data() + p.from, p.count,
+                                            synth::sampleRate);
+        });
+    for (std::thread& t : threads)
+        t.join();
+
+    for (size_t k = 0; k < parts.size(); ++k) {
+        const Part& p = parts[k];
+        const synth::Levels& l = p.levels;
+        double change = k > 0 && k + 1 < parts.size() ? synth::spectrumDistance(l, parts[k - 1].levels) : 0.0;
+        std::snprintf(line, sizeof line,
+                      "synth: %-10s bar %3d +%-3d %7lld ms  peak %6.2f dBFS  rms %6.2f dBFS  loudness %6.2f  "
+                      "low %.2f high %.3f  spectrum change %.1f dB",
+                      p.name.c_str(), p.bar, p.bars, static_cast<long long>(arrangement.barMs(p.bar)),
+                      synth::decibels(l.peak), synth::decibels(l.rms), l.loudness, l.lowShare, l.highShare, change);
+        std::cout << line << std::endl;
+    }
     return 0;
 }
