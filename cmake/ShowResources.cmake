@@ -21,7 +21,7 @@ find_program(PULSVEK_7Z 7z REQUIRED)
 
 function(pulsvek_show_resource)
   cmake_parse_arguments(PARSE_ARGV 0 R "" "" "OUTPUTS;COMMAND;DEPENDS")
-  # (A variable named like a constant, such as "n", would read as that constant in if().)
+  # (A variable called "n" would not do: if() takes N as the false constant.)
   get_property(count GLOBAL PROPERTY PULSVEK_SHOW_COUNT)
   if(NOT count)
     set(count 0)
