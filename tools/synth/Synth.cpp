@@ -424,7 +424,7 @@ void Renderer::bassNote(int64_t at, int64_t length, int note, double cutoff, dou
         f2.run(f1.low);
         double env = gate(t, 0.003, hold, 0.03) * (0.75 + 0.25 * level.next());
         double duck = 1.0 - 0.35 * kickEnvelope[at + i];
-        float s = static_cast<float>(f2.low * env * duck * 0.28 * velocity);
+        float s = static_cast<float>(f2.low * env * duck * 0.25 * velocity);
         bus.left[at + i] += s;
         bus.right[at + i] += s;
     }
@@ -535,7 +535,7 @@ void Renderer::leadNote(int64_t at, int64_t length, int note, int fromNote, doub
         double env = std::min(1.0, t / attack) * (0.8 + 0.2 * level.next());
         if (t > hold)
             env *= std::max(0.0, 1.0 - (t - hold) / release);
-        double s = f.low * env * gain * 0.16;
+        double s = f.low * env * gain * 0.2;
         bus.left[at + i] += static_cast<float>(s);
         bus.right[at + i] += static_cast<float>(s);
         bus.echo[at + i] += static_cast<float>(0.3 * s);
