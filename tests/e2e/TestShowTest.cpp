@@ -8,6 +8,7 @@
 
 #include "support/DisplayHold.h"
 #include "support/SevenZip.h"
+#include "support/SoundFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -410,12 +411,7 @@ TEST_F(HostileShow, DamagedPicturesFailTheStartInBothModes)
 TEST_F(HostileShow, DamagedMusicFailsTheStartWithTheClocksMessage)
 {
     REQUIRE_DISPLAY();
-    // 21 minutes of silent 8000 Hz frames, 72 bytes each.
-    std::string frame(72, '\0');
-    frame.replace(0, 4, "\xFF\xE3\x18\xC0");
-    std::string tooLong;
-    for (int i = 0; i < 21 * 60000 / 72 + 1; ++i)
-        tooLong += frame;
+    const std::string tooLong = testsupport::silentMp3(21 * 60000);
     const std::vector<std::string> message = {"Failed to load sound!", "File : 'tone.mp3'"};
     const Case cases[] = {
         {"cut inside the first frame", rewrite("sound/tone.mp3", [](std::string b) { return b.substr(0, 10); }),

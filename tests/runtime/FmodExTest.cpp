@@ -1,6 +1,7 @@
 #include "platform/FmodEx.h"
 
 #include "AudioTestSupport.h"
+#include "support/SoundFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -377,31 +378,6 @@ TEST(FmodEx, ReleasingASystemReleasesWhatIsStillPlaying)
     }
 }
 
-namespace {
-
-// Silent MPEG 2.5 layer III frames, 8000 Hz mono at 8 kbit/s: 72 bytes hold
-// 576 samples (72 ms), so a long sound is a small file.
-std::string silentFrames(size_t count)
-{
-    std::string frame(72, '\0');
-    frame[0] = static_cast<char>(0xFF);
-    frame[1] = static_cast<char>(0xE3);
-    frame[2] = static_cast<char>(0x18);
-    frame[3] = static_cast<char>(0xC0);
-    std::string out;
-    out.reserve(frame.size() * count);
-    for (size_t i = 0; i < count; ++i)
-        out += frame;
-    return out;
-}
-
-size_t framesForMs(unsigned int ms)
-{
-    return ms / 72 + 1;
-}
-
-}
-
 // Every cut of an MP3 either decodes what is whole (never more than the file)
 // or is refused; none crashes or leaks.
 TEST(FmodEx, EveryCutOfASoundLoadsWhatIsLeftOrFails)
@@ -466,7 +442,7 @@ TEST(FmodEx, MusicLongerThanTwentyMinutesIsRefused)
     };
     for (const Case& c : cases) {
         FMOD_SOUND* sound = nullptr;
-        EXPECT_EQ(system.loadMemory(silentFrames(framesForMs(c.ms)), &sound), c.expected) << c.what;
+        EXPECT_EQ(system.loadMemory(testsupport::silentMp3(c.ms), &sound), c.expected) << c.what;
         if (sound) {
             EXPECT_NEAR(lengthMs(sound), c.ms, 80u) << c.what;
             FMOD_Sound_Release(sound);
