@@ -8,6 +8,7 @@
 
 class FBO;
 class Shader;
+class VAO;
 class Texture;
 class VLMScene;
 
@@ -35,6 +36,18 @@ public:
     static Texture* getTexture(const std::string& name);
     static VLMScene* getScene(const std::string& name);
     static FBO* getFBO(const std::string& name);
+
+    // The light volumes of deferred lighting, made once and kept to the end of
+    // the program: "deferred:cube" (-1..1 on every axis) with its edges
+    // "deferred:cubeLines", and "deferred:cone", a square pyramid with its apex
+    // at the origin opening along -z to a base of half-width 0.5 at z = -1,
+    // with its edges "deferred:coneLines". Positions are "in_Position".
+    static void createCubeVolume();
+    static void createConeVolume();
+    static VAO* cubeVolume;
+    static VAO* cubeLinesVolume;
+    static VAO* coneVolume;
+    static VAO* coneLinesVolume;
 
     static int getSceneCount();
     // The i-th scene of the object pool in name order.

@@ -3,6 +3,7 @@
 // by Escape or by the window's close button, and failing cleanly on bad input.
 
 #include "Child.h"
+#include "LogLines.h"
 #include "TestProduction.h"
 #include "XWindow.h"
 
@@ -45,32 +46,10 @@ bool hasDisplay()
             GTEST_SKIP() << "no X display (run under xvfb-run)"; \
     } while (0)
 
-// True when every expected line appears in lines, in this order (other lines may come between).
-::testing::AssertionResult inOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected)
-{
-    size_t at = 0;
-    for (const std::string& want : expected) {
-        while (at < lines.size() && lines[at] != want)
-            ++at;
-        if (at == lines.size())
-            return ::testing::AssertionFailure() << "missing or out of order: '" << want << "'";
-        ++at;
-    }
-    return ::testing::AssertionSuccess();
-}
-
 bool contains(const std::vector<std::string>& lines, const std::string& line)
 {
     for (const std::string& l : lines)
         if (l == line)
-            return true;
-    return false;
-}
-
-bool anyStartsWith(const std::vector<std::string>& lines, const std::string& prefix)
-{
-    for (const std::string& l : lines)
-        if (l.compare(0, prefix.size(), prefix) == 0)
             return true;
     return false;
 }
@@ -85,12 +64,9 @@ long durationMs(const std::vector<std::string>& lines)
     return -1;
 }
 
-const std::vector<std::string> kShutdown = {
-    "[Shutting Down]", "[Deleting Pools]", "[Dispose objectPool]", "[Dispose texturePool]",
-    "[Dispose effectPool]", "[Dispose effectPool]", "[Dispose binaryPool]", "[Dispose videoPool]",
-    "delete VLMPulsvek::tracks", "delete VLMPulsvek::timer", "Query GL for remaining texture objects (1-250)",
-    "VLMPulsvek::shutdown()", "[Application End]",
-};
+using e2e::anyStartsWith;
+using e2e::inOrder;
+const std::vector<std::string>& kShutdown = e2e::shutdownLog();
 
 // A copy of the production's resources in a fresh working folder.
 class TestShow : public ::testing::Test {

@@ -2,6 +2,8 @@
 #include "engine/render/ScreenSettings.h"
 #include "platform/Glfw27.h"
 
+#include "support/GLDrivers.h"
+
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
@@ -18,6 +20,8 @@ TEST(Window, OpensWindowedWithCoreContextAndCloses)
     s.setSize(640, 360);
     s.setFullscreen(false);
     ASSERT_TRUE(openWindowed(&s, "Window test"));
+    // The driver stays loaded after terminate, so that its own leaks are recognised.
+    testsupport::pinGLDrivers();
     EXPECT_EQ(VLMPulsvek::screenSettings, &s);
     EXPECT_EQ(glfw27::getWindowParam(glfw27::OPENED), 1);
     int w = 0, h = 0;
@@ -50,6 +54,7 @@ TEST(Window, FullscreenTakesTheDisplaySize)
     ScreenSettings s;
     s.setSize(desktop.Width, desktop.Height);
     ASSERT_TRUE(openFullscreen(&s));
+    testsupport::pinGLDrivers();
     int w = 0, h = 0;
     glfw27::getWindowSize(&w, &h);
     EXPECT_EQ(w, desktop.Width);

@@ -1,0 +1,7 @@
+#include "demo/DemoShaderCache.h"
+
+void DemoShaderCache::init()
+{
+    createCubeVolume();
+    createConeVolume();
+}
