@@ -2,7 +2,11 @@
 
 #include <GLFW/glfw3.h>
 
+#include <dlfcn.h>
+#include <link.h>
+
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace glfw27 {
@@ -23,6 +27,28 @@ GLFWwindow* current = nullptr;
 KeyFun keyFun = nullptr;
 MouseButtonFun mouseButtonFun = nullptr;
 WindowCloseFun closeFun = nullptr;
+
+VideoModeSource modeSource = nullptr;
+
+std::vector<VidMode> monitorModes()
+{
+    std::vector<VidMode> out;
+    GLFWmonitor* monitor = initialised ? glfwGetPrimaryMonitor() : nullptr;
+    if (!monitor)
+        return out;
+    int n = 0;
+    const GLFWvidmode* modes = glfwGetVideoModes(monitor, &n);
+    for (int i = 0; modes && i < n; ++i) {
+        VidMode m;
+        m.Width = modes[i].width;
+        m.Height = modes[i].height;
+        m.RedBits = modes[i].redBits;
+        m.GreenBits = modes[i].greenBits;
+        m.BlueBits = modes[i].blueBits;
+        out.push_back(m);
+    }
+    return out;
+}
 
 void onKey(GLFWwindow*, int key, int, int action, int)
 {
@@ -104,6 +130,7 @@ int openWindow(int width, int height, int redBits, int greenBits, int blueBits, 
     if (!current)
         return 0;
     glfwMakeContextCurrent(current);
+    pinGLDrivers();
     glfwSetKeyCallback(current, onKey);
     glfwSetMouseButtonCallback(current, onMouseButton);
     glfwSetWindowCloseCallback(current, onClose);
@@ -197,21 +224,13 @@ void getMousePos(int* x, int* y)
 
 int getVideoModes(VidMode* list, int maxCount)
 {
-    if (!initialised || !list || maxCount <= 0)
+    if (!list || maxCount <= 0)
         return 0;
-    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
-    if (!monitor)
-        return 0;
-    int n = 0;
-    const GLFWvidmode* modes = glfwGetVideoModes(monitor, &n);
+    const std::vector<VidMode> modes = modeSource ? modeSource() : monitorModes();
     std::vector<VidMode> out;
-    for (int i = 0; i < n; ++i) {
-        VidMode m;
-        m.Width = modes[i].width;
-        m.Height = modes[i].height;
-        m.RedBits = modes[i].redBits;
-        m.GreenBits = modes[i].greenBits;
-        m.BlueBits = modes[i].blueBits;
+    for (const VidMode& m : modes) {
+        if (static_cast<int>(out.size()) == maxCount)
+            break;
         bool seen = std::any_of(out.begin(), out.end(), [&](const VidMode& o) {
             return o.Width == m.Width && o.Height == m.Height && o.RedBits == m.RedBits &&
                    o.GreenBits == m.GreenBits && o.BlueBits == m.BlueBits;
@@ -219,10 +238,11 @@ int getVideoModes(VidMode* list, int maxCount)
         if (!seen)
             out.push_back(m);
     }
-    int count = std::min(static_cast<int>(out.size()), maxCount);
-    std::copy(out.begin(), out.begin() + count, list);
-    return count;
+    std::copy(out.begin(), out.end(), list);
+    return static_cast<int>(out.size());
 }
+
+void setVideoModeSource(VideoModeSource source) { modeSource = source; }
 
 void getDesktopMode(VidMode* mode)
 {
@@ -238,6 +258,17 @@ void getDesktopMode(VidMode* mode)
     mode->RedBits = m->redBits;
     mode->GreenBits = m->greenBits;
     mode->BlueBits = m->blueBits;
+}
+
+void pinGLDrivers()
+{
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            if (info->dlpi_name && std::strstr(info->dlpi_name, "_dri.so"))
+                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
 }
 
 GLFWwindow* window() { return current; }

@@ -5,6 +5,8 @@
 // inside swapBuffers(), so input callbacks run "inside the swap". Key codes
 // are GLFW 3's (Escape is GLFW_KEY_ESCAPE); key repeats are not reported.
 
+#include <vector>
+
 struct GLFWwindow;
 
 namespace glfw27 {
@@ -68,9 +70,21 @@ void setMouseButtonCallback(MouseButtonFun fun);
 void setWindowCloseCallback(WindowCloseFun fun);
 void getMousePos(int* x, int* y);
 
-// Fills at most maxCount distinct modes (refresh rates folded), smallest first.
+// Fills at most maxCount distinct modes (refresh rates folded), in the order of
+// the primary monitor's list (smallest first).
 int getVideoModes(VidMode* list, int maxCount);
+
+// Where getVideoModes reads the monitor's modes: the primary monitor's list as
+// GLFW 3 reports it, one record per refresh rate (so records repeat). Tests
+// install their own list; a source also works before init(). Null restores the
+// monitor.
+using VideoModeSource = std::vector<VidMode> (*)();
+void setVideoModeSource(VideoModeSource source);
 void getDesktopMode(VidMode* mode);
+
+// Keeps the loaded GL driver modules mapped until the process ends (openWindow
+// does it), so that leak reports at exit can name the driver's own leftovers.
+void pinGLDrivers();
 
 // The underlying GLFW 3 window, or null.
 GLFWwindow* window();

@@ -2,12 +2,9 @@
 
 #include "support/GLContext.h"
 
+#include "platform/Glfw27.h"
+
 #include <GL/glew.h>
-
-#include <dlfcn.h>
-#include <link.h>
-
-#include <cstring>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -17,13 +14,7 @@ namespace testsupport {
 
 void pinGLDrivers()
 {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name && std::strstr(info->dlpi_name, "_dri.so"))
-                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
+    glfw27::pinGLDrivers();
 }
 
 void warmUpMipmaps()
