@@ -3,6 +3,7 @@
 // contrast, a palette grade mixed between two palettes, vignette, film noise
 // with a rolling beam, and a colour fade. Every picture is read at level 0:
 // the frame-sized inputs map texel to pixel, the others are smooth or unfiltered.
+// No branches: software rasterisers run both sides of a branch anyway.
 uniform sampler2D source;
 uniform sampler2D vignett;
 uniform sampler1D gradient;
@@ -33,17 +34,11 @@ void main()
 {
     // A wobble that runs down the screen, stronger towards the edges.
     vec2 p = uv;
-    float edge = abs(p.x - 0.5) * 2.0;
-    if (distort_amount != 0.0) {
-        p.x += wave(p.y * 5.9 + time * 0.5) * distort_amount * 0.01 * (0.3 + edge);
-        p.y += wave(p.x * 3.7 + time * 0.37) * distort_amount * 0.004;
-    }
+    p.x += wave(p.y * 5.9 + time * 0.5) * distort_amount * (0.003 + 0.01 * abs(p.x - 0.5));
 
+    // Red pulled one way against green and blue.
     vec3 c = textureLod(source, p, 0.0).rgb;
-    if (rgb_separation != 0.0) {
-        c.r = textureLod(source, p + vec2(rgb_separation, 0.0), 0.0).r;
-        c.b = textureLod(source, p - vec2(rgb_separation, 0.0), 0.0).b;
-    }
+    c.r = textureLod(source, p + vec2(rgb_separation, 0.0), 0.0).r;
     c += textureLod(glow, p, 0.0).rgb;
 
     c = (c - 0.5) * img_contr + 0.5 + img_bright;
@@ -56,9 +51,8 @@ void main()
 
     // Grain scrolls with the offset; a soft bright beam rolls down the screen.
     vec2 n = fract(uv * vec2(4.0, 2.25) + vec2(noise_offset, noise_offset * 0.37));
-    float grain = textureLod(noise, n, 0.0).r - 0.5;
-    float beam = 1.0 - abs(fract(uv.y + time * 0.1) - 0.5) * 2.0;
-    c += (grain + beam * beam * beam * 0.25) * noise_strength;
+    float beam = abs(fract(uv.y + time * 0.1) - 0.5);
+    c += (textureLod(noise, n, 0.0).r - 0.5 + beam * beam * 0.5) * noise_strength;
 
     c = mix(c, fade_color, fade_amount);
     color = vec4(c, 1.0);
