@@ -99,8 +99,12 @@ struct HandleDeleter {
     void operator()(mpg123_handle* h) const { mpg123_delete(h); }
 };
 
-// Decodes all of an MP3 into 16-bit samples; false when no audio comes out.
-bool decodeMp3(const unsigned char* data, size_t size, FMOD_SOUND& sound)
+// Longest music a sound may decode to: 20 minutes (at 48 kHz stereo 16-bit, 220 MiB).
+const unsigned maxDecodedSeconds = 20 * 60;
+
+// Decodes all of an MP3 into 16-bit samples: FMOD_ERR_FORMAT when no audio
+// comes out, FMOD_ERR_MEMORY when it would run past the bound.
+FMOD_RESULT decodeMp3(const unsigned char* data, size_t size, FMOD_SOUND& sound)
 {
     static std::once_flag initOnce;
     std::call_once(initOnce, [] { mpg123_init(); });
@@ -109,8 +113,8 @@ bool decodeMp3(const unsigned char* data, size_t size, FMOD_SOUND& sound)
     std::unique_ptr<mpg123_handle, HandleDeleter> handle(mpg123_new(nullptr, &err));
     mpg123_handle* mh = handle.get();
     if (!mh)
-        return false;
-    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
+        return FMOD_ERR_FORMAT;
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | MPG123_SKIP_ID3V2, 0.0);
     mpg123_format_none(mh);
     const long* rates = nullptr;
     size_t rateCount = 0;
@@ -121,21 +125,22 @@ bool decodeMp3(const unsigned char* data, size_t size, FMOD_SOUND& sound)
     MemoryReader reader{data, size, 0};
     if (mpg123_replace_reader_handle(mh, readMemory, seekMemory, nullptr) != MPG123_OK ||
         mpg123_open_handle(mh, &reader) != MPG123_OK)
-        return false;
+        return FMOD_ERR_FORMAT;
     long rate = 0;
     int channels = 0;
     int encoding = 0;
     if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
         channels < 1 || channels > 2)
-        return false;
+        return FMOD_ERR_FORMAT;
     // Keep the first format to the end; later frames are converted to it.
     mpg123_format_none(mh);
     mpg123_format(mh, rate, channels, MPG123_ENC_SIGNED_16);
 
+    // The length a file states about itself is not trusted: the buffer grows
+    // with what really decodes, up to the bound.
     std::vector<int16_t>& samples = sound.samples;
-    off_t expected = mpg123_length(mh);
-    if (expected > 0)
-        samples.reserve(static_cast<size_t>(expected) * static_cast<size_t>(channels));
+    const uint64_t maxSamples = static_cast<uint64_t>(maxDecodedSeconds) * static_cast<uint64_t>(rate) *
+                                static_cast<uint64_t>(channels);
     const size_t chunk = 16384;
     int idleReads = 0;
     for (;;) {
@@ -144,10 +149,12 @@ bool decodeMp3(const unsigned char* data, size_t size, FMOD_SOUND& sound)
         size_t done = 0;
         int result = mpg123_read(mh, samples.data() + used, chunk * sizeof(int16_t), &done);
         samples.resize(used + done / sizeof(int16_t));
+        if (samples.size() > maxSamples)
+            return FMOD_ERR_MEMORY;
         if (result == MPG123_DONE)
             break;
         if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
-            return false;
+            return FMOD_ERR_FORMAT;
         idleReads = done == 0 ? idleReads + 1 : 0;
         if (idleReads > 8)
             break;
@@ -157,7 +164,7 @@ bool decodeMp3(const unsigned char* data, size_t size, FMOD_SOUND& sound)
     sound.frames = samples.size() / static_cast<size_t>(channels);
     samples.resize(sound.frames * static_cast<size_t>(channels));
     samples.shrink_to_fit();
-    return sound.frames > 0;
+    return sound.frames > 0 ? FMOD_OK : FMOD_ERR_FORMAT;
 }
 
 FMOD_RESULT readWholeFile(const char* path, std::vector<unsigned char>& bytes)
@@ -342,8 +349,11 @@ FMOD_RESULT FMOD_System_CreateSound(FMOD_SYSTEM* system, const char* name_or_dat
     }
 
     auto decoded = std::make_unique<FMOD_SOUND>();
-    if (size == 0 || !decodeMp3(data, size, *decoded))
+    if (size == 0)
         return FMOD_ERR_FORMAT;
+    FMOD_RESULT decodedResult = decodeMp3(data, size, *decoded);
+    if (decodedResult != FMOD_OK)
+        return decodedResult;
     decoded->system = system;
     *sound = decoded.get();
     system->sounds.push_back(std::move(decoded));

@@ -73,7 +73,8 @@ FMOD_RESULT FMOD_System_Update(FMOD_SYSTEM* system);
 // Stops every channel and releases every sound of the system, then the system.
 FMOD_RESULT FMOD_System_Release(FMOD_SYSTEM* system);
 
-// Decodes the whole MP3. On failure *sound is null.
+// Decodes the whole MP3, at most 20 minutes of it (longer music fails with
+// FMOD_ERR_MEMORY). On failure *sound is null.
 FMOD_RESULT FMOD_System_CreateSound(FMOD_SYSTEM* system, const char* name_or_data, FMOD_MODE mode,
                                     FMOD_CREATESOUNDEXINFO* exinfo, FMOD_SOUND** sound);
 // Only FMOD_CHANNEL_FREE is accepted as channel index.

@@ -68,6 +68,14 @@ bool Demo::fail(const std::string& text)
     return false;
 }
 
+bool Demo::failLoading()
+{
+    // An unreadable archive makes the loader miss whatever it asked for first:
+    // the last line names the archive as the cause.
+    const std::string archive = VLMIO::archiveProblem();
+    return fail(archive.empty() ? loader->getMessage() : loader->getMessage() + "\n" + archive);
+}
+
 bool Demo::init(ScreenSettings* settings, int resourceMode)
 {
     VLM_ASSERT(VLMPulsvek::resources != NULL);
@@ -100,12 +108,12 @@ bool Demo::init(ScreenSettings* settings, int resourceMode)
     Geometry::init();
 
     if (!loader->loadResources())
-        return fail(loader->getMessage());
+        return failLoading();
     loader->defineEffectInstances();
     if (!loader->createTracks())
-        return fail(loader->getMessage());
+        return failLoading();
     if (!loader->setupSound())
-        return fail(loader->getMessage());
+        return failLoading();
 
     VLMIO::releaseArchive();
     return true;

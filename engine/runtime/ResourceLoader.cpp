@@ -38,6 +38,10 @@
 
 namespace {
 
+// Bounds of "#include": the nesting, and the source text once expanded.
+const int maxIncludeDepth = 16;
+const size_t maxExpandedBytes = 1 << 20;
+
 template <typename T>
 void deleteGlobal(T*& global)
 {
@@ -531,12 +535,18 @@ bool ResourceLoader::shaderInclude(std::string& out, const std::vector<std::stri
         }
 
         const std::string path = folder + name;
+        const std::string failure =
+            "Failed to include '" + line + "' in " + fileName + " depth " + StringUtil::toString(depth);
+        if (depth + 1 > maxIncludeDepth) {
+            message = failure + " : includes nested deeper than " + StringUtil::toString(maxIncludeDepth);
+            return false;
+        }
         std::unique_ptr<File> file(VLMIO::loadTextFile(path));
         addIncludedFile(path);
         // A file that is already being expanded would include itself forever.
         const bool cycle = std::find(includeStack.begin(), includeStack.end(), name) != includeStack.end();
         if (!file || !file->isOpen() || cycle) {
-            message = "Failed to include '" + line + "' in " + fileName + " depth " + StringUtil::toString(depth);
+            message = failure;
             return false;
         }
         includeStack.push_back(name);
@@ -544,6 +554,12 @@ bool ResourceLoader::shaderInclude(std::string& out, const std::vector<std::stri
         includeStack.pop_back();
         if (!included)
             return false;
+        // Files that include others more than once can grow without end.
+        if (out.size() > maxExpandedBytes) {
+            message = failure + " : source grows past " + StringUtil::toString(static_cast<int>(maxExpandedBytes)) +
+                      " bytes";
+            return false;
+        }
     }
     return true;
 }
