@@ -1,9 +1,9 @@
 #include "tools/synth/Mp3.h"
 
-#include <lame/lame.h>
-#include <mpg123.h>
+#include "platform/FmodEx.h"
 
-#include <cstdint>
+#include <lame/lame.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -13,9 +13,6 @@ namespace {
 
 struct LameDeleter {
     void operator()(lame_global_flags* flags) const { lame_close(flags); }
-};
-struct Mpg123Deleter {
-    void operator()(mpg123_handle* handle) const { mpg123_delete(handle); }
 };
 struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
@@ -93,48 +90,30 @@ bool encodeMp3(const std::vector<float>& left, const std::vector<float>& right, 
 bool decodeMp3(const std::string& path, DecodedMp3& out, std::string& error)
 {
     out = DecodedMp3();
-    mpg123_init();
-    int err = MPG123_OK;
-    std::unique_ptr<mpg123_handle, Mpg123Deleter> handle(mpg123_new(nullptr, &err));
-    mpg123_handle* mh = handle.get();
-    if (!mh) {
-        error = "the MP3 decoder does not start";
+    fmodex::DecodedAudio audio;
+    FMOD_RESULT result = fmodex::decodeMp3File(path.c_str(), audio);
+    if (result == FMOD_ERR_FILE_NOTFOUND || result == FMOD_ERR_FILE_BAD) {
+        error = "cannot read '" + path + "'";
         return false;
     }
-    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
-    mpg123_format_none(mh);
-    const long* rates = nullptr;
-    size_t rateCount = 0;
-    mpg123_rates(&rates, &rateCount);
-    for (size_t i = 0; i < rateCount; ++i)
-        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    if (mpg123_open(mh, path.c_str()) != MPG123_OK) {
-        error = "cannot open '" + path + "' as MP3";
+    if (result == FMOD_ERR_MEMORY) {
+        error = "'" + path + "' decodes to more than 20 minutes";
         return false;
     }
-    int encoding = 0;
-    if (mpg123_getformat(mh, &out.sampleRate, &out.channels, &encoding) != MPG123_OK ||
-        out.channels < 1 || out.channels > 2) {
+    if (result != FMOD_OK) {
         error = "'" + path + "' is not a readable MP3";
         return false;
     }
-    std::vector<int16_t> samples(16384);
-    for (;;) {
-        size_t done = 0;
-        int result = mpg123_read(mh, samples.data(), samples.size() * sizeof(int16_t), &done);
-        size_t count = done / sizeof(int16_t);
-        for (size_t i = 0; i + out.channels <= count; i += out.channels) {
-            out.left.push_back(samples[i] / 32768.0f);
-            out.right.push_back(samples[i + out.channels - 1] / 32768.0f);
-        }
-        if (result == MPG123_DONE)
-            break;
-        if (result != MPG123_OK && result != MPG123_NEW_FORMAT) {
-            error = "'" + path + "' stops decoding: " + mpg123_plain_strerror(result);
-            return false;
-        }
+    out.sampleRate = audio.rate;
+    out.channels = audio.channels;
+    const size_t frames = static_cast<size_t>(audio.frames);
+    const size_t channels = static_cast<size_t>(audio.channels);
+    out.left.resize(frames);
+    out.right.resize(frames);
+    for (size_t f = 0; f < frames; ++f) {
+        out.left[f] = audio.samples[f * channels] / 32768.0f;
+        out.right[f] = audio.samples[f * channels + channels - 1] / 32768.0f;
     }
-    mpg123_close(mh);
     return true;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // MP3 files of the soundtrack: CBR encoding with libmp3lame, written with the
 // LAME/Info header so that decoders trim the encoder's delay and padding and
-// the decoded length equals the rendered one; decoding with libmpg123.
+// the decoded length equals the rendered one; decoding with the engine's audio
+// layer, so that the check reads the file as the show does.
 
 #include <string>
 #include <vector>

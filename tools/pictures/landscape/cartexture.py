@@ -12,7 +12,7 @@ engine flips the picture on load, so v = 1 is the top row):
 
 import numpy as np
 
-from picturekit import hex_colour, output_folder, save_png
+from picturekit import graphics_folder, hex_colour, save_png
 
 SIZE = 512
 PAINT = hex_colour("c8102e")
@@ -146,7 +146,7 @@ def rear(img):
 
 
 def main():
-    folder = output_folder(__doc__)
+    folder = graphics_folder(__doc__)
     img = np.zeros((SIZE, SIZE, 3))
     for draw in (side, top, glass, front, tyre, rear):
         draw(img)

@@ -1,27 +1,21 @@
 """Small helpers shared by the landscape picture generators: deterministic
 tileable noise, colour ramps, soft shapes and the output folder."""
 
-import argparse
 import os
+import sys
 
 import numpy as np
 from PIL import Image
 
-
-def output_folder(description):
-    parser = argparse.ArgumentParser(description=description)
-    parser.add_argument("--out", required=True, help="the resources folder")
-    args = parser.parse_args()
-    folder = os.path.join(args.out, "graphics")
-    os.makedirs(folder, exist_ok=True)
-    return folder
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from pictures_common import graphics_folder, write_png  # noqa: E402,F401
 
 
 def save_png(folder, name, rgba):
     """rgba: float array (h, w, 3 or 4) in 0..1, written as 8-bit PNG."""
     data = np.clip(np.rint(rgba * 255.0), 0, 255).astype(np.uint8)
     mode = "RGBA" if data.shape[2] == 4 else "RGB"
-    Image.fromarray(data, mode).save(os.path.join(folder, name), optimize=False, compress_level=6)
+    write_png(Image.fromarray(data, mode), folder, name)
 
 
 def hex_colour(text):

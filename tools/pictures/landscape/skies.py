@@ -11,7 +11,7 @@ box shows ahead of the drive (the sky camera is turned 180 degrees about y).
 
 import numpy as np
 
-from picturekit import hex_colour, output_folder, ramp, save_png, smoothstep
+from picturekit import graphics_folder, hex_colour, ramp, save_png, smoothstep
 
 SIZE = 512
 FACES = ["posx", "negx", "posy", "negy", "posz", "negz"]
@@ -206,7 +206,7 @@ SKIES = {"Sunset": sunset, "Desert": desert, "Forest": forest, "City": city}
 
 
 def main():
-    folder = output_folder(__doc__)
+    folder = graphics_folder(__doc__)
     for name, colour in SKIES.items():
         for face in FACES:
             rgb = colour(face_directions(face, SIZE))

@@ -17,7 +17,7 @@ Road layers: 0 asphalt, 1 left edge (kerb and edge line), 2 right edge,
 
 import numpy as np
 
-from picturekit import hex_colour, output_folder, ramp, save_png, smoothstep, tile_noise, grid_uv
+from picturekit import graphics_folder, hex_colour, ramp, save_png, smoothstep, tile_noise, grid_uv
 
 TILE = 128
 
@@ -267,7 +267,7 @@ def wireframe(size):
 
 
 def main():
-    folder = output_folder(__doc__)
+    folder = graphics_folder(__doc__)
     save_png(folder, "TextureTiles4.png", stack(TERRAIN_LAYERS, TILE, True))
     save_png(folder, "RoadTiles.png", stack(ROAD_LAYERS, TILE, False))
     save_png(folder, "wireframe.png", wireframe(256))
