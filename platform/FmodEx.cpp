@@ -19,12 +19,8 @@
 #include <mutex>
 #include <vector>
 
-struct FMOD_SOUND {
+struct FMOD_SOUND : fmodex::DecodedAudio {
     FMOD_SYSTEM* system = nullptr;
-    std::vector<int16_t> samples;  // interleaved, host byte order
-    int channels = 0;
-    long rate = 0;
-    uint64_t frames = 0;
 };
 
 struct FMOD_CHANNEL {
@@ -100,66 +96,8 @@ struct HandleDeleter {
     void operator()(mpg123_handle* h) const { mpg123_delete(h); }
 };
 
-// Decodes all of an MP3 into 16-bit samples; false when no audio comes out.
-bool decodeMp3(const unsigned char* data, size_t size, FMOD_SOUND& sound)
-{
-    static std::once_flag initOnce;
-    std::call_once(initOnce, [] { mpg123_init(); });
-
-    int err = MPG123_OK;
-    std::unique_ptr<mpg123_handle, HandleDeleter> handle(mpg123_new(nullptr, &err));
-    mpg123_handle* mh = handle.get();
-    if (!mh)
-        return false;
-    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
-    mpg123_format_none(mh);
-    const long* rates = nullptr;
-    size_t rateCount = 0;
-    mpg123_rates(&rates, &rateCount);
-    for (size_t i = 0; i < rateCount; ++i)
-        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-
-    MemoryReader reader{data, size, 0};
-    if (mpg123_replace_reader_handle(mh, readMemory, seekMemory, nullptr) != MPG123_OK ||
-        mpg123_open_handle(mh, &reader) != MPG123_OK)
-        return false;
-    long rate = 0;
-    int channels = 0;
-    int encoding = 0;
-    if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
-        channels < 1 || channels > 2)
-        return false;
-    // Keep the first format to the end; later frames are converted to it.
-    mpg123_format_none(mh);
-    mpg123_format(mh, rate, channels, MPG123_ENC_SIGNED_16);
-
-    std::vector<int16_t>& samples = sound.samples;
-    off_t expected = mpg123_length(mh);
-    if (expected > 0)
-        samples.reserve(static_cast<size_t>(expected) * static_cast<size_t>(channels));
-    const size_t chunk = 16384;
-    int idleReads = 0;
-    for (;;) {
-        size_t used = samples.size();
-        samples.resize(used + chunk);
-        size_t done = 0;
-        int result = mpg123_read(mh, samples.data() + used, chunk * sizeof(int16_t), &done);
-        samples.resize(used + done / sizeof(int16_t));
-        if (result == MPG123_DONE)
-            break;
-        if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
-            return false;
-        idleReads = done == 0 ? idleReads + 1 : 0;
-        if (idleReads > 8)
-            break;
-    }
-    sound.channels = channels;
-    sound.rate = rate;
-    sound.frames = samples.size() / static_cast<size_t>(channels);
-    samples.resize(sound.frames * static_cast<size_t>(channels));
-    samples.shrink_to_fit();
-    return sound.frames > 0;
-}
+// Longest music a sound may decode to: 20 minutes (at 48 kHz stereo 16-bit, 220 MiB).
+const unsigned maxDecodedSeconds = 20 * 60;
 
 FMOD_RESULT readWholeFile(const char* path, std::vector<unsigned char>& bytes)
 {
@@ -249,6 +187,83 @@ uint64_t framesToMs(uint64_t frames, long rate)
     return frames * 1000u / static_cast<uint64_t>(rate);
 }
 
+}
+
+// --- Decoder -----------------------------------------------------------------
+
+FMOD_RESULT fmodex::decodeMp3(const unsigned char* data, size_t size, DecodedAudio& sound)
+{
+    sound = DecodedAudio();
+    if (size == 0)
+        return FMOD_ERR_FORMAT;
+    static std::once_flag initOnce;
+    std::call_once(initOnce, [] { mpg123_init(); });
+
+    int err = MPG123_OK;
+    std::unique_ptr<mpg123_handle, HandleDeleter> handle(mpg123_new(nullptr, &err));
+    mpg123_handle* mh = handle.get();
+    if (!mh)
+        return FMOD_ERR_FORMAT;
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | MPG123_SKIP_ID3V2, 0.0);
+    mpg123_format_none(mh);
+    const long* rates = nullptr;
+    size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (size_t i = 0; i < rateCount; ++i)
+        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+
+    MemoryReader reader{data, size, 0};
+    if (mpg123_replace_reader_handle(mh, readMemory, seekMemory, nullptr) != MPG123_OK ||
+        mpg123_open_handle(mh, &reader) != MPG123_OK)
+        return FMOD_ERR_FORMAT;
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
+        channels < 1 || channels > 2)
+        return FMOD_ERR_FORMAT;
+    // Keep the first format to the end; later frames are converted to it.
+    mpg123_format_none(mh);
+    mpg123_format(mh, rate, channels, MPG123_ENC_SIGNED_16);
+
+    // The length a file states about itself is not trusted: the buffer grows
+    // with what really decodes, up to the bound.
+    std::vector<int16_t>& samples = sound.samples;
+    const uint64_t maxSamples = static_cast<uint64_t>(maxDecodedSeconds) * static_cast<uint64_t>(rate) *
+                                static_cast<uint64_t>(channels);
+    const size_t chunk = 16384;
+    int idleReads = 0;
+    for (;;) {
+        size_t used = samples.size();
+        samples.resize(used + chunk);
+        size_t done = 0;
+        int result = mpg123_read(mh, samples.data() + used, chunk * sizeof(int16_t), &done);
+        samples.resize(used + done / sizeof(int16_t));
+        if (samples.size() > maxSamples)
+            return FMOD_ERR_MEMORY;
+        if (result == MPG123_DONE)
+            break;
+        if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
+            return FMOD_ERR_FORMAT;
+        idleReads = done == 0 ? idleReads + 1 : 0;
+        if (idleReads > 8)
+            break;
+    }
+    sound.channels = channels;
+    sound.rate = rate;
+    sound.frames = samples.size() / static_cast<size_t>(channels);
+    samples.resize(sound.frames * static_cast<size_t>(channels));
+    samples.shrink_to_fit();
+    return sound.frames > 0 ? FMOD_OK : FMOD_ERR_FORMAT;
+}
+
+FMOD_RESULT fmodex::decodeMp3File(const char* path, DecodedAudio& out)
+{
+    std::vector<unsigned char> bytes;
+    FMOD_RESULT r = readWholeFile(path, bytes);
+    if (r != FMOD_OK)
+        return r;
+    return decodeMp3(bytes.data(), bytes.size(), out);
 }
 
 // --- System ------------------------------------------------------------------
@@ -346,9 +361,8 @@ FMOD_RESULT FMOD_System_CreateSound(FMOD_SYSTEM* system, const char* name_or_dat
     if (!sound || (mode & ~(FMOD_SOFTWARE | FMOD_OPENMEMORY)) != 0)
         return FMOD_ERR_INVALID_PARAM;
 
-    std::vector<unsigned char> fileBytes;
-    const unsigned char* data = nullptr;
-    size_t size = 0;
+    auto decoded = std::make_unique<FMOD_SOUND>();
+    FMOD_RESULT decodedResult = FMOD_OK;
     if (mode & FMOD_OPENMEMORY) {
         if (!exinfo || exinfo->cbsize < static_cast<int>(2 * sizeof(int)))
             return FMOD_ERR_INVALID_PARAM;
@@ -356,21 +370,15 @@ FMOD_RESULT FMOD_System_CreateSound(FMOD_SYSTEM* system, const char* name_or_dat
             return FMOD_ERR_FORMAT;
         if (!name_or_data)
             return FMOD_ERR_INVALID_PARAM;
-        data = reinterpret_cast<const unsigned char*>(name_or_data);
-        size = exinfo->length;
+        decodedResult = fmodex::decodeMp3(reinterpret_cast<const unsigned char*>(name_or_data),
+                                          exinfo->length, *decoded);
     } else {
         if (!name_or_data)
             return FMOD_ERR_INVALID_PARAM;
-        FMOD_RESULT r = readWholeFile(name_or_data, fileBytes);
-        if (r != FMOD_OK)
-            return r;
-        data = fileBytes.data();
-        size = fileBytes.size();
+        decodedResult = fmodex::decodeMp3File(name_or_data, *decoded);
     }
-
-    auto decoded = std::make_unique<FMOD_SOUND>();
-    if (size == 0 || !decodeMp3(data, size, *decoded))
-        return FMOD_ERR_FORMAT;
+    if (decodedResult != FMOD_OK)
+        return decodedResult;
     decoded->system = system;
     *sound = decoded.get();
     system->sounds.push_back(std::move(decoded));

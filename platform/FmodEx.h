@@ -14,6 +14,10 @@
 // until its release (sounds, systems) or until the system that made it is
 // released (channels); a stopped channel stays valid but refuses every call.
 
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
 struct FMOD_SYSTEM;
 struct FMOD_SOUND;
 struct FMOD_CHANNEL;
@@ -73,7 +77,8 @@ FMOD_RESULT FMOD_System_Update(FMOD_SYSTEM* system);
 // Stops every channel and releases every sound of the system, then the system.
 FMOD_RESULT FMOD_System_Release(FMOD_SYSTEM* system);
 
-// Decodes the whole MP3. On failure *sound is null.
+// Decodes the whole MP3, at most 20 minutes of it (longer music fails with
+// FMOD_ERR_MEMORY). On failure *sound is null.
 FMOD_RESULT FMOD_System_CreateSound(FMOD_SYSTEM* system, const char* name_or_data, FMOD_MODE mode,
                                     FMOD_CREATESOUNDEXINFO* exinfo, FMOD_SOUND** sound);
 // Only FMOD_CHANNEL_FREE is accepted as channel index.
@@ -100,3 +105,24 @@ FMOD_RESULT FMOD_Channel_GetSpectrum(FMOD_CHANNEL* channel, float* spectrumarray
                                      int channeloffset, FMOD_DSP_FFT_WINDOW windowtype);
 // Closes the channel's output; the channel refuses every later call.
 FMOD_RESULT FMOD_Channel_Stop(FMOD_CHANNEL* channel);
+
+// The decoder behind FMOD_System_CreateSound, for tools that check their MP3s
+// the way the engine reads them.
+namespace fmodex {
+
+struct DecodedAudio {
+    std::vector<int16_t> samples;  // interleaved, host byte order
+    int channels = 0;              // 1 or 2
+    long rate = 0;
+    uint64_t frames = 0;
+};
+
+// Decodes all of size bytes of MP3 (past an ID3v2 tag), at most 20 minutes of
+// it: FMOD_ERR_FORMAT when no audio comes out, FMOD_ERR_MEMORY when it would
+// run past the bound. out holds the sound only when FMOD_OK is returned.
+FMOD_RESULT decodeMp3(const unsigned char* data, size_t size, DecodedAudio& out);
+// Reads the file whole, then decodes it as decodeMp3 does; FMOD_ERR_FILE_NOTFOUND
+// or FMOD_ERR_FILE_BAD when it cannot be read.
+FMOD_RESULT decodeMp3File(const char* path, DecodedAudio& out);
+
+}  // namespace fmodex

@@ -11,6 +11,8 @@
 
 namespace glfw27 {
 
+static_assert(KEY_ESC == GLFW_KEY_ESCAPE, "key codes are GLFW 3's");
+
 namespace {
 
 struct Hints {
@@ -220,6 +222,11 @@ void getMousePos(int* x, int* y)
         *x = static_cast<int>(px);
     if (y)
         *y = static_cast<int>(py);
+}
+
+bool hasCurrentContext()
+{
+    return glfwGetCurrentContext() != nullptr;
 }
 
 int getVideoModes(VidMode* list, int maxCount)

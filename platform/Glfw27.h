@@ -33,6 +33,9 @@ constexpr int OPENED = 0x00020001;
 constexpr int RELEASE = 0;
 constexpr int PRESS = 1;
 
+// Key codes handed to the key callback (GLFW 3's values).
+constexpr int KEY_ESC = 256;
+
 struct VidMode {
     int Width = 0;
     int Height = 0;
@@ -68,6 +71,7 @@ void setKeyCallback(KeyFun fun);
 void setMouseButtonCallback(MouseButtonFun fun);
 // Called when the window's close button is pressed; a non-zero result closes the window.
 void setWindowCloseCallback(WindowCloseFun fun);
+// The cursor position in the window, in pixels from its top-left corner (0, 0 without a window).
 void getMousePos(int* x, int* y);
 
 // Fills at most maxCount distinct modes (refresh rates folded), in the order of
@@ -81,6 +85,9 @@ int getVideoModes(VidMode* list, int maxCount);
 using VideoModeSource = std::vector<VidMode> (*)();
 void setVideoModeSource(VideoModeSource source);
 void getDesktopMode(VidMode* mode);
+
+// True when this thread has a current GL context (of any window).
+bool hasCurrentContext();
 
 // Keeps the loaded GL driver modules mapped until the process ends (openWindow
 // does it), so that leak reports at exit can name the driver's own leftovers.

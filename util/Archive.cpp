@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -22,6 +23,7 @@ struct ArchiveState {
     std::string path;
     std::vector<Member> members;
     int lastSize = -1;
+    std::string problem;  // why the archive or one of its members could not be read
 };
 
 ArchiveState state;
@@ -33,7 +35,26 @@ struct Reader {
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
     bool open(const std::string& path) { return archive_read_open_filename(a, path.c_str(), 64 * 1024) == ARCHIVE_OK; }
+    std::string error() const
+    {
+        const char* text = archive_error_string(a);
+        return text && *text ? text : "unknown error";
+    }
 };
+
+// Why a file cannot be an archive before the decoder looks at it; empty when it may be one.
+std::string fileProblem(const char* path)
+{
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status))
+        return "file not found";
+    if (!std::filesystem::is_regular_file(status))
+        return "not a file";
+    if (std::filesystem::file_size(path, ec) == 0 && !ec)
+        return "file is empty";
+    return "";
+}
 
 std::string entryName(archive_entry* entry)
 {
@@ -58,19 +79,27 @@ int entrySize(archive_entry* entry)
 int arc_open(const char* archiveName)
 {
     arc_close();
+    state.problem.clear();
     if (!archiveName)
         return 1;
-    Reader reader;
-    if (!reader.open(archiveName))
+    state.problem = fileProblem(archiveName);
+    if (!state.problem.empty())
         return 1;
+    Reader reader;
+    if (!reader.open(archiveName)) {
+        state.problem = "not a readable 7z archive (" + reader.error() + ")";
+        return 1;
+    }
     std::vector<Member> members;
     archive_entry* entry = nullptr;
     for (;;) {
         int r = archive_read_next_header(reader.a, &entry);
         if (r == ARCHIVE_EOF)
             break;
-        if (r < ARCHIVE_WARN)
+        if (r < ARCHIVE_WARN) {
+            state.problem = "not a readable 7z archive (" + reader.error() + ")";
             return 1;
+        }
         members.push_back({entryName(entry), entrySize(entry)});
     }
     state.open = true;
@@ -109,29 +138,41 @@ int arc_extract(const char* name, unsigned char* destination)
         return 1;
 
     Reader reader;
-    if (!reader.open(state.path))
+    // The first member that cannot be read is the one remembered.
+    auto damaged = [&](const std::string& why) {
+        if (state.problem.empty())
+            state.problem = "member '" + std::string(name) + "' cannot be read (" + why + ")";
         return 1;
+    };
+    if (!reader.open(state.path))
+        return damaged(reader.error());
     archive_entry* entry = nullptr;
     for (int i = 0; i <= index; ++i)
         if (archive_read_next_header(reader.a, &entry) < ARCHIVE_WARN)
-            return 1;
+            return damaged(reader.error());
     // The archive file may have changed since it was listed.
     if (entryName(entry) != name || entrySize(entry) != size)
-        return 1;
+        return damaged("the archive changed");
 
     int got = 0;
     while (got < size) {
         la_ssize_t r = archive_read_data(reader.a, destination + got, static_cast<size_t>(size - got));
         if (r <= 0)
-            return 1;
+            return damaged(r < 0 ? reader.error() : "data cut short");
         got += static_cast<int>(r);
     }
     // The check sum is tested when the end is reached: a corrupt member reports it
     // only here, after its bytes were delivered.
     unsigned char extra;
-    if (archive_read_data(reader.a, &extra, 1) != 0)
-        return 1;
+    la_ssize_t tail = archive_read_data(reader.a, &extra, 1);
+    if (tail != 0)
+        return damaged(tail < 0 ? reader.error() : "more data than listed");
     return 0;
+}
+
+std::string arc_problem()
+{
+    return state.problem;
 }
 
 void arc_close()

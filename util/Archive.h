@@ -20,6 +20,9 @@ int arc_size(const char* name);
 int arc_extract(const char* name, unsigned char* destination);
 // Safe to call when nothing is open.
 void arc_close();
+// Why the last arc_open failed, or else why the first member that failed to
+// extract since could not be read; empty when nothing failed. Kept by arc_close.
+std::string arc_problem();
 
 bool openArchive(const std::string& archiveName);
 void closeArchive();

@@ -1,11 +1,148 @@
 #include "util/Image.h"
 
 #include <IL/il.h>
+#include <png.h>
 
 #include <climits>
+#include <csetjmp>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
 
 namespace {
+
+// PNG goes through libpng, which reports a cut or damaged file as an error;
+// the other formats through DevIL.
+const unsigned char pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// Also true for a file cut inside the signature.
+bool looksLikePng(const unsigned char* bytes, size_t size)
+{
+    return size > 0 && std::memcmp(bytes, pngSignature, size < 8 ? size : 8) == 0;
+}
+
+// Largest picture side and pixel copy accepted.
+const png_uint_32 maxPngSide = 16384;
+const long long maxPixelBytes = 256LL << 20;
+// Deflate expands at most about 1032-fold: a picture whose filtered rows need
+// more than this per byte of file cannot be held by it.
+const long long maxInflation = 1100;
+
+struct PngInput {
+    const unsigned char* data;
+    size_t size;
+    size_t position;
+};
+
+void readPngBytes(png_structp png, png_bytep out, size_t count)
+{
+    auto* in = static_cast<PngInput*>(png_get_io_ptr(png));
+    if (count > in->size - in->position)
+        png_error(png, "cut short");
+    std::memcpy(out, in->data + in->position, count);
+    in->position += count;
+}
+
+void pngFailed(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void pngWarning(png_structp, png_const_charp) {}
+
+struct Decoded {
+    char* pixels = nullptr;  // rows bottom-up
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 0;
+};
+
+// Decodes a PNG to 8-bit RGB or RGBA, rows reversed, checking every chunk up
+// to the end; false (nothing allocated) for anything cut, damaged or oversized.
+bool decodePng(const unsigned char* bytes, size_t size, Decoded& out)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFailed, pngWarning);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    PngInput input{bytes, size, 0};
+    char* volatile pixels = nullptr;
+    png_bytep* volatile rows = nullptr;
+    if (setjmp(png_jmpbuf(png))) {
+        delete[] pixels;
+        delete[] rows;
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, &input, readPngBytes);
+    png_set_user_limits(png, maxPngSide, maxPngSide);
+    png_read_info(png, info);
+
+    const png_uint_32 w = png_get_image_width(png, info);
+    const png_uint_32 h = png_get_image_height(png, info);
+    const int depth = png_get_bit_depth(png, info);
+    const int colourType = png_get_color_type(png, info);
+    const long long filteredRowBytes = (static_cast<long long>(w) * depth * png_get_channels(png, info) + 7) / 8 + 1;
+    if (filteredRowBytes * h > maxInflation * static_cast<long long>(size))
+        png_longjmp(png, 1);
+
+    if (colourType == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_tRNS_to_alpha(png);
+    if (depth == 16)
+        png_set_strip_16(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+
+    const int channels = png_get_channels(png, info);
+    const long long rowBytes = static_cast<long long>(w) * channels;
+    if ((channels != 3 && channels != 4) || png_get_bit_depth(png, info) != 8 ||
+        static_cast<long long>(png_get_rowbytes(png, info)) != rowBytes || rowBytes * h > maxPixelBytes)
+        png_longjmp(png, 1);
+
+    pixels = new char[static_cast<size_t>(rowBytes * h)];
+    rows = new png_bytep[h];
+    for (png_uint_32 i = 0; i < h; ++i)
+        rows[i] = reinterpret_cast<png_bytep>(pixels + (h - 1 - i) * rowBytes);
+    png_read_image(png, rows);
+    png_read_end(png, nullptr);
+
+    delete[] rows;
+    png_destroy_read_struct(&png, &info, nullptr);
+    out.pixels = pixels;
+    out.width = static_cast<int>(w);
+    out.height = static_cast<int>(h);
+    out.bytesPerPixel = channels;
+    return true;
+}
+
+// The file's bytes when it is a regular file that reads as PNG.
+bool readPngFile(const char* path, std::vector<unsigned char>& bytes)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    unsigned char head[8] = {};
+    in.read(reinterpret_cast<char*>(head), sizeof head);
+    if (!looksLikePng(head, static_cast<size_t>(in.gcount())))
+        return false;
+    in.clear();
+    in.seekg(0);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
 
 void initLibrary()
 {
@@ -44,7 +181,12 @@ Image::Image(const char* path)
     initLibrary();
     ilGenImages(1, &imageName);
     ilBindImage(imageName);
-    if (path && ilLoadImage(path) == IL_TRUE && takeBoundImage()) {
+    if (!path)
+        return;
+    std::vector<unsigned char> bytes;
+    const bool decoded = readPngFile(path, bytes) ? takePng(bytes.data(), bytes.size())
+                                                  : ilLoadImage(path) == IL_TRUE && takeBoundImage();
+    if (decoded) {
         loaded = true;
         filename = path;
     }
@@ -68,8 +210,13 @@ bool Image::loadFromMemory(const unsigned char* bytes, int size)
     if (imageName == 0)
         ilGenImages(1, &imageName);
     ilBindImage(imageName);
-    bool ok = bytes && size > 0 && ilLoadL(IL_TYPE_UNKNOWN, bytes, static_cast<ILuint>(size)) == IL_TRUE &&
-              takeBoundImage();
+    bool ok = false;
+    if (bytes && size > 0) {
+        if (looksLikePng(bytes, static_cast<size_t>(size)))
+            ok = takePng(bytes, static_cast<size_t>(size));
+        else
+            ok = ilLoadL(IL_TYPE_UNKNOWN, bytes, static_cast<ILuint>(size)) == IL_TRUE && takeBoundImage();
+    }
     if (ok) {
         loaded = true;
         filename.clear();
@@ -77,6 +224,20 @@ bool Image::loadFromMemory(const unsigned char* bytes, int size)
     ilDeleteImages(1, &imageName);
     imageName = 0;
     return ok;
+}
+
+bool Image::takePng(const unsigned char* bytes, size_t size)
+{
+    Decoded decoded;
+    if (!decodePng(bytes, size, decoded))
+        return false;
+    delete[] pixels;
+    pixels = decoded.pixels;
+    width = decoded.width;
+    height = decoded.height;
+    bytesPerPixel = decoded.bytesPerPixel;
+    bitsPerPixel = decoded.bytesPerPixel * 8;
+    return true;
 }
 
 bool Image::takeBoundImage()

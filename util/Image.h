@@ -2,9 +2,11 @@
 // One picture decoded by DevIL, with its own copy of the pixels, rows reversed
 // so that the first row is the bottom one (ready for a GL upload).
 //
-// Every format arrives the same way: top-down as the file shows it before the
+// PNG is decoded by libpng and must be whole: a cut or damaged file does not
+// load. Every format arrives the same way: top-down as the file shows it before the
 // reversal, 8 bits per channel, RGB or RGBA (24 or 32 bits per pixel).
 
+#include <cstddef>
 #include <string>
 
 class Image {
@@ -32,6 +34,8 @@ public:
     void setFilename(const std::string& name) { filename = name; }
 
 private:
+    // Decodes PNG bytes into the fields; false when they do not make a whole picture.
+    bool takePng(const unsigned char* bytes, size_t size);
     // Reads the bound library image into the fields; false when it cannot be used.
     bool takeBoundImage();
 

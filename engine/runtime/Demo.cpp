@@ -15,7 +15,6 @@
 #include "util/Log.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 namespace VLMPulsvek {
 Demo* currentDemo = nullptr;
@@ -58,7 +57,7 @@ Demo::~Demo()
 
 void Demo::keyPressed(int key, int action)
 {
-    if (action == glfw27::PRESS && key == GLFW_KEY_ESCAPE)
+    if (action == glfw27::PRESS && key == glfw27::KEY_ESC)
         setQuitFlag(true);
 }
 
@@ -67,6 +66,14 @@ bool Demo::fail(const std::string& text)
     message = text;
     failed = true;
     return false;
+}
+
+bool Demo::failLoading()
+{
+    // An unreadable archive makes the loader miss whatever it asked for first:
+    // the last line names the archive as the cause.
+    const std::string archive = VLMIO::archiveProblem();
+    return fail(archive.empty() ? loader->getMessage() : loader->getMessage() + "\n" + archive);
 }
 
 bool Demo::init(ScreenSettings* settings, int resourceMode)
@@ -101,12 +108,12 @@ bool Demo::init(ScreenSettings* settings, int resourceMode)
     Geometry::init();
 
     if (!loader->loadResources())
-        return fail(loader->getMessage());
+        return failLoading();
     loader->defineEffectInstances();
     if (!loader->createTracks())
-        return fail(loader->getMessage());
+        return failLoading();
     if (!loader->setupSound())
-        return fail(loader->getMessage());
+        return failLoading();
 
     VLMIO::releaseArchive();
     return true;

@@ -28,6 +28,8 @@ public:
 private:
     // Stores the text, marks the start as failed and returns false.
     bool fail(const std::string& text);
+    // fail with the loader's message, followed by the archive's problem when it has one.
+    bool failLoading();
 
     ResourceLoader* loader;
     std::string message;

@@ -31,13 +31,16 @@
 #include "util/StringUtil.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 #include <algorithm>
 #include <memory>
 #include <set>
 
 namespace {
+
+// Bounds of "#include": the nesting, and the source text once expanded.
+const int maxIncludeDepth = 16;
+const size_t maxExpandedBytes = 1 << 20;
 
 template <typename T>
 void deleteGlobal(T*& global)
@@ -344,7 +347,7 @@ void ResourceLoader::deletePools()
 
     vlm::logLine("Query GL for remaining texture objects (1-250)");
     // Without a current context (the window never opened) there is nothing to free.
-    if (!glfwGetCurrentContext())
+    if (!glfw27::hasCurrentContext())
         return;
     for (GLuint name = 1; name < 250; ++name) {
         if (glIsTexture(name)) {
@@ -532,12 +535,18 @@ bool ResourceLoader::shaderInclude(std::string& out, const std::vector<std::stri
         }
 
         const std::string path = folder + name;
+        const std::string failure =
+            "Failed to include '" + line + "' in " + fileName + " depth " + StringUtil::toString(depth);
+        if (depth + 1 > maxIncludeDepth) {
+            message = failure + " : includes nested deeper than " + StringUtil::toString(maxIncludeDepth);
+            return false;
+        }
         std::unique_ptr<File> file(VLMIO::loadTextFile(path));
         addIncludedFile(path);
         // A file that is already being expanded would include itself forever.
         const bool cycle = std::find(includeStack.begin(), includeStack.end(), name) != includeStack.end();
         if (!file || !file->isOpen() || cycle) {
-            message = "Failed to include '" + line + "' in " + fileName + " depth " + StringUtil::toString(depth);
+            message = failure;
             return false;
         }
         includeStack.push_back(name);
@@ -545,6 +554,12 @@ bool ResourceLoader::shaderInclude(std::string& out, const std::vector<std::stri
         includeStack.pop_back();
         if (!included)
             return false;
+        // Files that include others more than once can grow without end.
+        if (out.size() > maxExpandedBytes) {
+            message = failure + " : source grows past " + StringUtil::toString(static_cast<int>(maxExpandedBytes)) +
+                      " bytes";
+            return false;
+        }
     }
     return true;
 }

@@ -49,7 +49,8 @@ public:
     // "#define name" lines after the "#version" line, the last define first.
     static void insertDefines(std::vector<std::string>& lines, const std::vector<std::string>& defines);
     // Appends the lines to out, each "#include file" replaced by that file of
-    // folder, recursively; a missing or cyclic include fails with a message.
+    // folder, recursively; a missing or cyclic include, nesting deeper than 16 or an
+    // expansion past 1 MiB fails with a message.
     bool shaderInclude(std::string& out, const std::vector<std::string>& lines, const std::string& folder,
                        const std::string& fileName, int depth);
 

@@ -60,6 +60,14 @@ void setLoadMode(int mode)
     verbose = false;
 }
 
+std::string archiveProblem()
+{
+    if (loadMode != 1)
+        return "";
+    const std::string problem = arc_problem();
+    return problem.empty() ? "" : "Archive 'resources.7z' could not be read : " + problem;
+}
+
 void releaseArchive()
 {
     if (loadMode == 1)

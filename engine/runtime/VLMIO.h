@@ -29,6 +29,9 @@ extern std::string trackFolder;
 void setLoadMode(int mode);
 // Closes the archive when the mode is 1.
 void releaseArchive();
+// In mode 1, when the archive or one of its members could not be read: a line
+// naming "resources.7z" and why. Empty otherwise.
+std::string archiveProblem();
 
 // Null when the picture did not load.
 Image* loadImage(const std::string& path, int mode);

@@ -1,3 +1,5 @@
+#include "BenchContext.h"
+
 #include "engine/render/FBO.h"
 #include "engine/render/Geometry.h"
 #include "engine/render/Shader.h"
@@ -12,18 +14,6 @@
 #include <memory>
 
 namespace {
-
-// One hidden 3.2 core window for the GL benchmarks, opened on first use.
-bool glReady()
-{
-    static const bool ready = [] {
-        if (!testsupport::openHiddenContext(64, 36))
-            return false;
-        Geometry::init();
-        return true;
-    }();
-    return ready;
-}
 
 std::unique_ptr<Shader> placedShader()
 {
@@ -44,7 +34,7 @@ std::unique_ptr<Shader> placedShader()
 // shader, with its uniforms set by name each time.
 void BM_QuadDrawsWithOneShader(benchmark::State& state)
 {
-    if (!glReady()) {
+    if (!benchGLReady()) {
         state.SkipWithError("no OpenGL 3.2 context");
         return;
     }
@@ -71,7 +61,7 @@ BENCHMARK(BM_QuadDrawsWithOneShader);
 // Two meshes in turn with one shader: a vertex-array bind for every draw.
 void BM_AlternatingMeshes(benchmark::State& state)
 {
-    if (!glReady()) {
+    if (!benchGLReady()) {
         state.SkipWithError("no OpenGL 3.2 context");
         return;
     }
@@ -93,7 +83,7 @@ BENCHMARK(BM_AlternatingMeshes);
 // A frame's worth of framebuffer switches with the per-frame clear.
 void BM_FramebufferSwitchAndClear(benchmark::State& state)
 {
-    if (!glReady()) {
+    if (!benchGLReady()) {
         state.SkipWithError("no OpenGL 3.2 context");
         return;
     }

@@ -8,6 +8,8 @@
 #include "XWindow.h"
 
 #include "support/DisplayHold.h"
+#include "support/SevenZip.h"
+#include "support/SoundFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -190,7 +193,8 @@ TEST_F(TestShow, StartFailuresPrintTheirMessagesAndShutDown)
         {"missing music", {"sound/tone.mp3"}, {}, {"Failed to load sound!", "File : 'tone.mp3'"}, {}},
         {"corrupt music", {}, {{"sound/tone.mp3", std::string(3000, 'x')}},
          {"Failed to load sound!", "File : 'tone.mp3'"}, {}},
-        {"no archive", {}, {}, {"Vertex shader 'color.vert' not found"}, {"1"}},
+        {"no archive", {}, {}, {"Vertex shader 'color.vert' not found",
+                                "Archive 'resources.7z' could not be read : file not found"}, {"1"}},
     };
     for (const Case& c : cases) {
         testsupport::TempDir work;
@@ -264,6 +268,212 @@ TEST_F(TestShow, TruncatedTrackDataStillRuns)
         << result.output;
     // Green stays 0: red, then black.
     EXPECT_TRUE(inOrder(lines, {"screen 255 0 0", "screen 0 0 0", "[Application End]"})) << result.output;
+}
+
+// Hostile resources: each start ends by itself (no signal, no time-out) with a
+// message naming the cause as the last text before the shutdown log.
+class HostileShow : public TestShow {
+protected:
+    using Spoil = std::function<void(const testsupport::TempDir&)>;
+    struct Case {
+        std::string what;
+        // Changes the copy of the resources in the working folder.
+        Spoil spoil;
+        // Lines logged before the shutdown, in order.
+        std::vector<std::string> log;
+        // Lines of the failure message, in order; the last one comes right before "[Deleting Pools]".
+        std::vector<std::string> message;
+        // Instead of an exact last line: its start and its end.
+        std::string lastStart = "", lastEnd = "";
+    };
+    enum class Source { folders, packed, archive };
+
+    // Runs the production on the spoilt copy: from the folders, from a
+    // "resources.7z" packed from them, or (archive) from whatever archive the
+    // spoiling left.
+    void expectCleanFailure(const Case& c, Source source)
+    {
+        const std::string what = c.what + (source == Source::folders ? " (folders)" : " (archive)");
+        testsupport::TempDir work;
+        fs::copy(kResources, work.file("resources"), fs::copy_options::recursive);
+        c.spoil(work);
+        if (source == Source::packed) {
+            pack(work);
+            fs::rename(work.file("resources"), work.file("folders"));
+        }
+        const e2e::ChildResult result =
+            e2e::run({kShow, source == Source::folders ? "0" : "1"}, work.path(), {}, 60000);
+        ASSERT_FALSE(result.timedOut) << what << "\n" << result.output;
+        EXPECT_EQ(result.status, 1) << what << "\n" << result.output;
+        const std::vector<std::string> lines = result.lines();
+        std::vector<std::string> expected = c.log;
+        for (const char* line : {"[Shutting Down]", "Message from pulsvek :", "Message from resourceloader"})
+            expected.push_back(line);
+        expected.insert(expected.end(), c.message.begin(), c.message.end());
+        expected.insert(expected.end(), kShutdown.begin() + 1, kShutdown.end());
+        EXPECT_TRUE(inOrder(lines, expected)) << what << "\n" << result.output;
+        EXPECT_FALSE(contains(lines, "[Demo Init]")) << what;
+
+        size_t pools = 0;
+        while (pools < lines.size() && lines[pools] != "[Deleting Pools]")
+            ++pools;
+        ASSERT_GT(pools, 0u) << what << "\n" << result.output;
+        const std::string& last = lines[pools - 1];
+        if (c.lastStart.empty()) {
+            ASSERT_FALSE(c.message.empty());
+            EXPECT_EQ(last, c.message.back()) << what << "\n" << result.output;
+        } else {
+            EXPECT_EQ(last.rfind(c.lastStart, 0), 0u) << what << ": " << last;
+            EXPECT_TRUE(last.size() >= c.lastEnd.size() &&
+                        last.compare(last.size() - c.lastEnd.size(), c.lastEnd.size(), c.lastEnd) == 0)
+                << what << ": " << last;
+        }
+    }
+
+    // Every file below resources/, stored uncompressed under its relative path.
+    static void pack(const testsupport::TempDir& work)
+    {
+        testsupport::Members members;
+        for (const auto& entry : fs::recursive_directory_iterator(work.file("resources")))
+            if (entry.is_regular_file())
+                members.emplace_back(fs::relative(entry.path(), work.path()).generic_string(),
+                                     testsupport::readWholeFile(entry.path().string()));
+        testsupport::write7z(work.file("resources.7z"), members, "store");
+    }
+
+    static Spoil rewrite(const std::string& name, std::function<std::string(std::string)> change)
+    {
+        return [=](const testsupport::TempDir& work) {
+            work.write("resources/" + name, change(testsupport::readWholeFile(work.file("resources/" + name))));
+        };
+    }
+};
+
+TEST_F(HostileShow, DamagedPicturesFailTheStartInBothModes)
+{
+    REQUIRE_DISPLAY();
+    const std::vector<std::string> message = {"Failed to load texture!", "File : 'resources/graphics/tint.png'"};
+    const Case cases[] = {
+        {"cut inside the header chunk", rewrite("graphics/tint.png", [](std::string b) { return b.substr(0, 20); }),
+         {}, message},
+        {"cut inside the pixel data",
+         rewrite("graphics/tint.png", [](std::string b) { return b.substr(0, b.find("IDAT") + 30); }), {}, message},
+        {"chunk length past the end",
+         rewrite("graphics/tint.png",
+                 [](std::string b) {
+                     b[b.find("IDAT") - 4] = 0x7F;
+                     return b;
+                 }),
+         {}, message},
+    };
+    for (const Case& c : cases)
+        for (Source source : {Source::folders, Source::packed})
+            expectCleanFailure(c, source);
+}
+
+TEST_F(HostileShow, DamagedMusicFailsTheStartWithTheClocksMessage)
+{
+    REQUIRE_DISPLAY();
+    const std::string tooLong = testsupport::silentMp3(21 * 60000);
+    const std::vector<std::string> message = {"Failed to load sound!", "File : 'tone.mp3'"};
+    const Case cases[] = {
+        {"cut inside the first frame", rewrite("sound/tone.mp3", [](std::string b) { return b.substr(0, 10); }),
+         {"Failed to create sound sysmte sound! Error code: 7"}, message},
+        {"longer than the bound", rewrite("sound/tone.mp3", [&](std::string) { return tooLong; }),
+         {"Failed to create sound sysmte sound! Error code: 9"}, message},
+    };
+    for (const Case& c : cases)
+        expectCleanFailure(c, Source::folders);
+}
+
+TEST_F(HostileShow, AForgedFrameCountInTheMusicStillPlays)
+{
+    REQUIRE_DISPLAY();
+    std::string mp3 = testsupport::readWholeFile(path("sound/tone.mp3"));
+    const size_t xing = mp3.find("Xing");
+    ASSERT_NE(xing, std::string::npos);
+    mp3.replace(xing + 8, 4, "\xFF\xFF\xFF\xFF");
+    dir.write("resources/sound/tone.mp3", mp3);
+    const e2e::ChildResult result = e2e::run({kShow, "0"}, dir.path(), {}, 60000);
+    ASSERT_FALSE(result.timedOut) << result.output;
+    ASSERT_EQ(result.status, 0) << result.output;
+    std::vector<std::string> expected = {"[Demo Init]", "screen 255 0 0"};
+    expected.insert(expected.end(), kShutdown.begin(), kShutdown.end());
+    EXPECT_TRUE(inOrder(result.lines(), expected)) << result.output;
+}
+
+TEST_F(HostileShow, RunawayIncludesFailTheStartWithTheIncludeMessage)
+{
+    REQUIRE_DISPLAY();
+    // color.frag includes common.glsl, which starts the chain at depth 1.
+    Spoil chain = [](const testsupport::TempDir& work) {
+        work.write("resources/shaders/common.glsl", "#include chain2.glsl\n");
+        for (int i = 2; i < 40; ++i)
+            work.write("resources/shaders/chain" + std::to_string(i) + ".glsl",
+                       "#include chain" + std::to_string(i + 1) + ".glsl\n");
+    };
+    Spoil doubling = [](const testsupport::TempDir& work) {
+        work.write("resources/shaders/common.glsl", "#include double1.glsl\n#include double1.glsl\n");
+        for (int i = 1; i < 30; ++i) {
+            const std::string next = "#include double" + std::to_string(i + 1) + ".glsl\n";
+            work.write("resources/shaders/double" + std::to_string(i) + ".glsl",
+                       i == 14 ? std::string(1000, '/') + "\n" : next + next);
+        }
+    };
+    const Case cases[] = {
+        {"nested too deep", chain, {"shaderInclude(..) failed "},
+         {"Failed to include '#include chain17.glsl' in chain16.glsl depth 16 : includes nested deeper than 16"}},
+        {"expanding without end", doubling, {"shaderInclude(..) failed "}, {}, "Failed to include '#include double",
+         " : source grows past 1048576 bytes"},
+    };
+    for (const Case& c : cases)
+        expectCleanFailure(c, Source::folders);
+}
+
+TEST_F(HostileShow, AnUnreadableArchiveIsNamedAsTheCause)
+{
+    REQUIRE_DISPLAY();
+    const std::string head = "Archive 'resources.7z' could not be read : ";
+    // The archive is the only source; "<none>" leaves none.
+    auto archive = [](std::function<std::string(const testsupport::TempDir&)> bytes) -> Spoil {
+        return [=](const testsupport::TempDir& work) {
+            const std::string content = bytes(work);
+            fs::rename(work.file("resources"), work.file("folders"));
+            if (content != "<none>")
+                work.write("resources.7z", content);
+        };
+    };
+    auto packed = [](const testsupport::TempDir& work) {
+        pack(work);
+        return testsupport::readWholeFile(work.file("resources.7z"));
+    };
+    auto damagedMember = [=](const testsupport::TempDir& work) {
+        std::string bytes = packed(work);
+        const std::string vert = testsupport::readWholeFile(work.file("resources/shaders/color.vert"));
+        const size_t at = bytes.find(vert);
+        if (at != std::string::npos)
+            bytes[at + vert.size() / 2] ^= 0x20;
+        return bytes;
+    };
+    const std::vector<std::string> shader = {"Vertex shader 'color.vert' not found"};
+    const Case cases[] = {
+        {"missing", archive([](const testsupport::TempDir&) { return std::string("<none>"); }), {"arc_load : 0"},
+         {"Vertex shader 'color.vert' not found", head + "file not found"}},
+        {"empty", archive([](const testsupport::TempDir&) { return std::string(); }), {"arc_load : 0"},
+         {"Vertex shader 'color.vert' not found", head + "file is empty"}},
+        {"not an archive", archive([](const testsupport::TempDir&) { return std::string(3000, 'x'); }),
+         {"arc_load : 0"}, shader, head + "not a readable 7z archive (", ")"},
+        {"cut in half",
+         archive([=](const testsupport::TempDir& work) {
+             const std::string bytes = packed(work);
+             return bytes.substr(0, bytes.size() / 2);
+         }),
+         {"arc_load : 0"}, shader, head + "not a readable 7z archive (", ")"},
+        {"damaged member", archive(damagedMember), {"arc_load : 1"}, shader,
+         head + "member 'resources/shaders/color.vert' cannot be read (", ")"},
+    };
+    for (const Case& c : cases)
+        expectCleanFailure(c, Source::archive);
 }
 
 TEST(TestShowTracks, CommittedTrackDataIsCurrent)

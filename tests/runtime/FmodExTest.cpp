@@ -1,6 +1,7 @@
 #include "platform/FmodEx.h"
 
 #include "AudioTestSupport.h"
+#include "support/SoundFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
@@ -373,5 +375,77 @@ TEST(FmodEx, ReleasingASystemReleasesWhatIsStillPlaying)
         ASSERT_EQ(FMOD_System_PlaySound(raw, FMOD_CHANNEL_FREE, sound, 0, &channel), FMOD_OK);
         ASSERT_TRUE(waitFor([&] { return positionMs(channel) > 0; }));
         EXPECT_EQ(FMOD_System_Release(raw), FMOD_OK);
+    }
+}
+
+// Every cut of an MP3 either decodes what is whole (never more than the file)
+// or is refused; none crashes or leaks.
+TEST(FmodEx, EveryCutOfASoundLoadsWhatIsLeftOrFails)
+{
+    const std::string bytes = testsupport::readWholeFile(monoSound());
+    System system;
+    FMOD_SOUND* whole = nullptr;
+    ASSERT_EQ(system.loadMemory(bytes, &whole), FMOD_OK);
+    const unsigned int wholeMs = lengthMs(whole);
+    FMOD_Sound_Release(whole);
+    int loaded = 0;
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        FMOD_SOUND* sound = nullptr;
+        const FMOD_RESULT r = system.loadMemory(bytes.substr(0, n), &sound);
+        if (r == FMOD_OK) {
+            ++loaded;
+            EXPECT_LE(lengthMs(sound), wholeMs) << "cut at " << n;
+            FMOD_Sound_Release(sound);
+        } else {
+            EXPECT_EQ(r, FMOD_ERR_FORMAT) << "cut at " << n;
+            EXPECT_EQ(sound, nullptr) << "cut at " << n;
+        }
+    }
+    // The later cuts keep most of the sound.
+    EXPECT_GT(loaded, static_cast<int>(bytes.size()) / 2);
+}
+
+// The frame count in the file's own header is not what the buffers are sized by.
+TEST(FmodEx, AFrameCountTheFileStatesIsNotTrusted)
+{
+    const std::string bytes = testsupport::readWholeFile(monoSound());
+    // "Xing", flags with the frame count present, then the count.
+    const size_t xing = bytes.find("Xing");
+    ASSERT_NE(xing, std::string::npos);
+    ASSERT_EQ(bytes[xing + 7] & 1, 1);
+    System system;
+    FMOD_SOUND* original = nullptr;
+    ASSERT_EQ(system.loadMemory(bytes, &original), FMOD_OK);
+    for (uint32_t frames : {0xFFFFFFFFu, 0x7FFFFFFFu, 0x01000000u, 0u}) {
+        std::string forged = bytes;
+        for (int i = 0; i < 4; ++i)
+            forged[xing + 8 + static_cast<size_t>(i)] = static_cast<char>(frames >> (24 - 8 * i));
+        FMOD_SOUND* sound = nullptr;
+        ASSERT_EQ(system.loadMemory(forged, &sound), FMOD_OK) << frames;
+        // Without the header's count the padding at the end is not trimmed.
+        EXPECT_NEAR(lengthMs(sound), lengthMs(original), 80u) << frames;
+        FMOD_Sound_Release(sound);
+    }
+}
+
+TEST(FmodEx, MusicLongerThanTwentyMinutesIsRefused)
+{
+    System system;
+    struct Case {
+        const char* what;
+        unsigned int ms;
+        FMOD_RESULT expected;
+    } const cases[] = {
+        {"a second", 1000, FMOD_OK},
+        {"19 minutes", 19 * 60000, FMOD_OK},
+        {"21 minutes", 21 * 60000, FMOD_ERR_MEMORY},
+    };
+    for (const Case& c : cases) {
+        FMOD_SOUND* sound = nullptr;
+        EXPECT_EQ(system.loadMemory(testsupport::silentMp3(c.ms), &sound), c.expected) << c.what;
+        if (sound) {
+            EXPECT_NEAR(lengthMs(sound), c.ms, 80u) << c.what;
+            FMOD_Sound_Release(sound);
+        }
     }
 }

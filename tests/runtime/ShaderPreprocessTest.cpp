@@ -146,3 +146,71 @@ TEST_F(ShaderIncludeTest, DefinesThenIncludesGiveTheFinalText)
 }
 
 }
+
+namespace {
+
+// chainN.glsl includes chainN+1.glsl, down to chain<last>.glsl, which includes nothing.
+void writeChain(testsupport::TempDir& dir, int last)
+{
+    for (int i = 1; i < last; ++i)
+        dir.write("chain" + std::to_string(i) + ".glsl",
+                  "// " + std::to_string(i) + "\n#include chain" + std::to_string(i + 1) + ".glsl\n");
+    dir.write("chain" + std::to_string(last) + ".glsl", "// last\n");
+}
+
+}
+
+TEST_F(ShaderIncludeTest, IncludesNestSixteenDeepAndNoDeeper)
+{
+    writeChain(dir, 16);
+    {
+        ResourceLoader loader;
+        std::string out;
+        EXPECT_TRUE(loader.shaderInclude(out, {"#include chain1.glsl"}, folder, "test.vert", 0));
+        EXPECT_NE(out.find("// last\n"), std::string::npos);
+    }
+    // A chain that never ends stops at the same depth.
+    for (int last : {17, 40}) {
+        writeChain(dir, last);
+        ResourceLoader loader;
+        std::string out;
+        EXPECT_FALSE(loader.shaderInclude(out, {"#include chain1.glsl"}, folder, "test.vert", 0)) << last;
+        EXPECT_EQ(loader.getMessage(),
+                  "Failed to include '#include chain17.glsl' in chain16.glsl depth 16 : includes nested deeper than 16")
+            << last;
+        EXPECT_TRUE(loader.isOk());
+    }
+}
+
+TEST_F(ShaderIncludeTest, ExpansionStopsPastOneMebibyte)
+{
+    // Each level includes the next one twice: level n expands to 2^n leaves.
+    const std::string bigLeaf(1000, '/');
+    for (int i = 0; i < 30; ++i) {
+        const std::string next = "#include double" + std::to_string(i + 1) + ".glsl\n";
+        dir.write("double" + std::to_string(i) + ".glsl", i == 15 ? bigLeaf + "\n" : "// " + std::to_string(i) + "\n" + next + next);
+    }
+    // 2^15 leaves of 1001 bytes: 33 MB, past the bound long before the end.
+    ResourceLoader loader;
+    std::string out;
+    EXPECT_FALSE(loader.shaderInclude(out, {"#include double0.glsl"}, folder, "test.vert", 0));
+    const std::string message = loader.getMessage();
+    EXPECT_EQ(message.rfind("Failed to include '#include double", 0), 0u) << message;
+    const std::string tail = " : source grows past 1048576 bytes";
+    ASSERT_GE(message.size(), tail.size());
+    EXPECT_EQ(message.substr(message.size() - tail.size()), tail) << message;
+    // It stops within one included file past the bound.
+    EXPECT_LE(out.size(), (1u << 20) + 2 * (bigLeaf.size() + 2));
+
+    // 2^9 leaves: 52 KB expands (each file's last line break adds an empty line).
+    const std::string leafLine(100, '/');
+    for (int i = 0; i < 9; ++i) {
+        const std::string next = "#include small" + std::to_string(i + 1) + ".glsl\n";
+        dir.write("small" + std::to_string(i) + ".glsl", next + next);
+    }
+    dir.write("small9.glsl", leafLine + "\n");
+    ResourceLoader small;
+    std::string expanded;
+    EXPECT_TRUE(small.shaderInclude(expanded, {"#include small0.glsl"}, folder, "test.vert", 0)) << small.getMessage();
+    EXPECT_EQ(expanded.size(), 512u * (leafLine.size() + 2) + 511u);
+}

@@ -80,16 +80,28 @@ int samplesPerPixel(int colourType)
 
 }
 
-std::string makePng(int width, int height, int colourType, int bitDepth, const Bytes& samples, const Bytes& palette)
+std::string pngChunk(const char* type, const std::string& body)
 {
-    std::string out("\x89PNG\r\n\x1a\n", 8);
+    std::string out;
+    chunk(out, type, body);
+    return out;
+}
+
+std::string pngHeader(uint32_t width, uint32_t height, int bitDepth, int colourType)
+{
     std::string header;
-    put32be(header, static_cast<uint32_t>(width));
-    put32be(header, static_cast<uint32_t>(height));
+    put32be(header, width);
+    put32be(header, height);
     header += static_cast<char>(bitDepth);
     header += static_cast<char>(colourType);
     header += std::string(3, '\0');
-    chunk(out, "IHDR", header);
+    return header;
+}
+
+std::string makePng(int width, int height, int colourType, int bitDepth, const Bytes& samples, const Bytes& palette)
+{
+    std::string out("\x89PNG\r\n\x1a\n", 8);
+    chunk(out, "IHDR", pngHeader(static_cast<uint32_t>(width), static_cast<uint32_t>(height), bitDepth, colourType));
     if (colourType == 3)
         chunk(out, "PLTE", std::string(palette.begin(), palette.end()));
     size_t rowBytes = static_cast<size_t>(width) * samplesPerPixel(colourType) * (bitDepth / 8);

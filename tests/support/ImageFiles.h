@@ -2,6 +2,7 @@
 // Small image files written byte by byte, so image tests do not depend on the
 // decoder under test to make their fixtures. Pixel rows are given top-down.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ using Bytes = std::vector<unsigned char>;
 // big-endian for bit depth 16. For type 3, palette holds RGB triples.
 std::string makePng(int width, int height, int colourType, int bitDepth, const Bytes& samples,
                     const Bytes& palette = {});
+// One chunk: length, type, body and check sum.
+std::string pngChunk(const char* type, const std::string& body);
+// The body of an IHDR chunk (no compression, filter or interlace method).
+std::string pngHeader(uint32_t width, uint32_t height, int bitDepth, int colourType);
 // 8-bit RGB (channels 3) or RGBA (channels 4) PNG.
 std::string makePngRgb(int width, int height, int channels, const Bytes& samples);
 // 24-bit BMP, stored bottom-up and BGR with rows padded to 4 bytes; input is RGB.

@@ -231,3 +231,55 @@ TEST_F(ArchiveFixture, GlueFillsFilesAndImages)
     File afterClose("data.bin");
     EXPECT_FALSE(loadFromArchive(afterClose));
 }
+
+TEST_F(ArchiveFixture, FailuresKeepTheirCause)
+{
+    std::string good = dir.file("good.7z");
+    testsupport::write7z(good, treeMembers, "lzma1");
+    std::string bytes = testsupport::readWholeFile(good);
+    const std::string unreadable = "not a readable 7z archive (";
+    struct Case {
+        const char* what;
+        std::string path;
+        std::string cause;  // the whole text, or its start when it ends in "("
+    } const cases[] = {
+        {"missing", dir.file("missing.7z"), "file not found"},
+        {"folder", dir.path(), "not a file"},
+        {"empty", dir.write("empty.7z", ""), "file is empty"},
+        {"junk", dir.write("junk.7z", "this is not an archive"), unreadable},
+        {"cut in half", dir.write("cut.7z", bytes.substr(0, bytes.size() / 2)), unreadable},
+        {"cut in the signature header", dir.write("head.7z", bytes.substr(0, 20)), unreadable},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(arc_open(c.path.c_str()), 1) << c.what;
+        const std::string problem = arc_problem();
+        if (c.cause.back() == '(') {
+            EXPECT_EQ(problem.rfind(c.cause, 0), 0u) << c.what << ": " << problem;
+            EXPECT_EQ(problem.back(), ')') << c.what << ": " << problem;
+        } else {
+            EXPECT_EQ(problem, c.cause) << c.what;
+        }
+        arc_close();
+        EXPECT_EQ(arc_problem(), problem) << c.what;
+        // A good archive clears it.
+        ASSERT_EQ(arc_open(good.c_str()), 0);
+        EXPECT_EQ(arc_problem(), "");
+        EXPECT_EQ(extract("dup"), "first");
+        EXPECT_EQ(extract("nothere"), "<missing>");
+        EXPECT_EQ(arc_problem(), "");
+    }
+
+    // A damaged member: the first one that failed is named.
+    std::string stored = dir.file("stored.7z");
+    const std::string content = patterned(5000, 4);
+    testsupport::write7z(stored, {{"a.bin", content}, {"b.bin", content + "b"}}, "store");
+    std::string damaged = testsupport::readWholeFile(stored);
+    for (size_t at = damaged.find(content); at != std::string::npos; at = damaged.find(content, at + 1))
+        damaged[at + 2500] ^= 0x55;
+    dir.write("stored.7z", damaged);
+    ASSERT_EQ(arc_open(stored.c_str()), 0);
+    EXPECT_EQ(extract("b.bin"), "<failed>");
+    EXPECT_EQ(extract("a.bin"), "<failed>");
+    const std::string problem = arc_problem();
+    EXPECT_EQ(problem.rfind("member 'b.bin' cannot be read (", 0), 0u) << problem;
+}

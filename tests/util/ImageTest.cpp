@@ -103,8 +103,6 @@ TEST(Image, OtherDepthsAreConvertedTo8BitRgbOrRgba)
     }
 }
 
-// (A PNG cut inside its pixel data is left out: the library leaks its row buffer
-// when the PNG decoder aborts there.)
 TEST(Image, UndecodableInputLeavesNoPicture)
 {
     TempDir dir;
@@ -136,4 +134,100 @@ TEST(Image, UndecodableInputLeavesNoPicture)
     EXPECT_FALSE(fresh.loadFromMemory(junk, sizeof junk));
     EXPECT_TRUE(fresh.isLoaded());
     EXPECT_EQ(pixelsOf(fresh), bottomUp(rgb3x2, 3, 2, 3));
+}
+
+namespace {
+
+// Picture bytes that must not load, through memory and, with a path, through a file.
+void expectNoPicture(const std::string& bytes, const std::string& path, const std::string& what)
+{
+    Image fromMemory;
+    EXPECT_FALSE(
+        fromMemory.loadFromMemory(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size())))
+        << what;
+    EXPECT_FALSE(fromMemory.isLoaded()) << what;
+    EXPECT_EQ(fromMemory.getPixels(), nullptr) << what;
+    if (path.empty())
+        return;
+    Image fromPath(path.c_str());
+    EXPECT_FALSE(fromPath.isLoaded()) << what;
+    EXPECT_EQ(fromPath.getPixels(), nullptr) << what;
+}
+
+Bytes pattern(size_t n)
+{
+    Bytes out(n);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = static_cast<unsigned char>(i * 37 + 11);
+    return out;
+}
+
+const std::string pngSignature("\x89PNG\r\n\x1a\n", 8);
+
+}
+
+// Every cut of a PNG fails, in bounded time and without leaking (the leak
+// checker runs when the test ends); only the whole file loads.
+TEST(Image, EveryCutOfAPngFailsAndTheWholeFileLoads)
+{
+    TempDir dir;
+    const std::string files[] = {
+        testsupport::makePngRgb(16, 8, 3, pattern(16 * 8 * 3)),
+        testsupport::makePng(4, 4, 3, 8, pattern(16), pattern(256 * 3)),
+    };
+    for (const std::string& png : files) {
+        for (size_t n = 0; n < png.size(); ++n) {
+            // Files for the cuts inside the signature and the header, and then for some.
+            const std::string cut = png.substr(0, n);
+            const std::string path = n < 40 || n % 16 == 0 ? dir.write("cut.png", cut) : "";
+            expectNoPicture(cut, path, "cut at " + std::to_string(n) + " of " + std::to_string(png.size()));
+        }
+        std::unique_ptr<Image> whole(loadMemory(png));
+        EXPECT_TRUE(whole->isLoaded());
+        Image fromPath(dir.write("whole.png", png).c_str());
+        EXPECT_TRUE(fromPath.isLoaded());
+        EXPECT_EQ(pixelsOf(fromPath), pixelsOf(*whole));
+    }
+}
+
+TEST(Image, DamagedPngsFail)
+{
+    using testsupport::pngChunk;
+    using testsupport::pngHeader;
+    const std::string good = testsupport::makePngRgb(16, 8, 3, pattern(16 * 8 * 3));
+    const size_t idat = good.find("IDAT") - 4;
+    const std::string idatChunk = good.substr(idat, good.size() - 12 - idat);
+    const std::string iend = pngChunk("IEND", "");
+    auto withByte = [&](size_t at, unsigned char value) {
+        std::string bytes = good;
+        bytes[at] = static_cast<char>(value);
+        return bytes;
+    };
+    struct Case {
+        const char* what;
+        std::string bytes;
+    } const cases[] = {
+        // The length fields are not covered by the check sums.
+        {"pixel chunk longer than the file", withByte(idat, 0x7F)},
+        {"pixel chunk length just past the end", withByte(idat + 2, 0x10)},
+        {"header chunk longer than the file", withByte(8, 0x7F)},
+        {"header chunk of the wrong length", withByte(11, 12)},
+        {"pixel data damaged", withByte(idat + 100, 0x55)},
+        {"pixel check sum wrong", withByte(good.size() - 13, static_cast<unsigned char>(good[good.size() - 13] ^ 1))},
+        {"no end chunk", good.substr(0, good.size() - 12)},
+        {"end before the pixels", pngSignature + pngChunk("IHDR", pngHeader(16, 8, 8, 2)) + iend + idatChunk},
+        {"no header chunk", pngSignature + idatChunk + iend},
+        {"zero width", pngSignature + pngChunk("IHDR", pngHeader(0, 8, 8, 2)) + idatChunk + iend},
+        {"bad bit depth", pngSignature + pngChunk("IHDR", pngHeader(16, 8, 7, 2)) + idatChunk + iend},
+        {"huge size", pngSignature + pngChunk("IHDR", pngHeader(0x7FFFFFFF, 0x7FFFFFFF, 8, 6)) + idatChunk + iend},
+        // Within the side limit, but far more pixels than a file this small can hold.
+        {"large size, little data", pngSignature + pngChunk("IHDR", pngHeader(16000, 16000, 8, 6)) + idatChunk + iend},
+        {"pixel data that is not deflate",
+         pngSignature + pngChunk("IHDR", pngHeader(16, 8, 8, 2)) + pngChunk("IDAT", std::string(400, 'x')) + iend},
+        {"too few pixel rows",
+         pngSignature + pngChunk("IHDR", pngHeader(16, 80, 8, 2)) + idatChunk + iend},
+    };
+    TempDir dir;
+    for (const Case& c : cases)
+        expectNoPicture(c.bytes, dir.write("damaged.png", c.bytes), c.what);
 }

@@ -472,14 +472,14 @@ def helmet():
 
 
 def main():
-    folder = oc.parse_out()
-    oc.save(front_view(), folder, "FrontView.png")
-    oc.save(rear_view(), folder, "RearView.png")
-    oc.save(speedometer_arrow(), folder, "SpeedometerArrow.png")
-    oc.save(mirror_mask(), folder, "RearViewMirrorMask.png")
-    oc.save(dash_scroll_text(), folder, "DashBoardScrollText.png")
-    oc.save(helmet_mask(), folder, "HelmetMask.png")
-    oc.save(helmet(), folder, "Helmet.png")
+    folder = oc.graphics_folder()
+    oc.write_png(front_view(), folder, "FrontView.png")
+    oc.write_png(rear_view(), folder, "RearView.png")
+    oc.write_png(speedometer_arrow(), folder, "SpeedometerArrow.png")
+    oc.write_png(mirror_mask(), folder, "RearViewMirrorMask.png")
+    oc.write_png(dash_scroll_text(), folder, "DashBoardScrollText.png")
+    oc.write_png(helmet_mask(), folder, "HelmetMask.png")
+    oc.write_png(helmet(), folder, "Helmet.png")
 
 
 if __name__ == "__main__":

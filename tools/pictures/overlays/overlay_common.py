@@ -5,30 +5,20 @@ loader flips the rows on upload, so with the quads' UVs (v = 1 at the top
 edge) a picture appears on screen the way it looks in the file.
 """
 
-import argparse
 import os
+import sys
 
 import numpy as np
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from pictures_common import graphics_folder, write_png  # noqa: E402,F401
 
 LEAGUE_SPARTAN = "/usr/share/fonts/opentype/league-spartan/LeagueSpartan-{}.otf"
 DSEG14 = "/usr/share/fonts/truetype/dseg/DSEG14Classic-{}.ttf"
 
 # Full-screen overlays are drawn for the 16:9 letterboxed viewport.
 SCREEN_W, SCREEN_H = 1280, 720
-
-
-def parse_out():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--out", required=True, help="resources folder")
-    args = parser.parse_args()
-    folder = os.path.join(args.out, "graphics")
-    os.makedirs(folder, exist_ok=True)
-    return folder
-
-
-def save(image, folder, name):
-    image.save(os.path.join(folder, name), optimize=False, compress_level=6)
 
 
 def font(path_pattern, weight, size):

@@ -58,12 +58,12 @@ def noise(rng):
 
 
 def main():
-    folder = oc.parse_out()
+    folder = oc.graphics_folder()
     rng = np.random.default_rng(1307)
-    oc.save(vignette(rng), folder, "Vignett.png")
-    oc.save(gradient(), folder, "Gradient.png")
-    oc.save(shadow_mask(), folder, "ShadowMask.png")
-    oc.save(noise(rng), folder, "Noise.png")
+    oc.write_png(vignette(rng), folder, "Vignett.png")
+    oc.write_png(gradient(), folder, "Gradient.png")
+    oc.write_png(shadow_mask(), folder, "ShadowMask.png")
+    oc.write_png(noise(rng), folder, "Noise.png")
 
 
 if __name__ == "__main__":

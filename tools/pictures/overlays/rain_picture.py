@@ -34,8 +34,8 @@ def rain(rng):
 
 
 def main():
-    folder = oc.parse_out()
-    oc.save(rain(np.random.default_rng(4109)), folder, "Rain.png")
+    folder = oc.graphics_folder()
+    oc.write_png(rain(np.random.default_rng(4109)), folder, "Rain.png")
 
 
 if __name__ == "__main__":

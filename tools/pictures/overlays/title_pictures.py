@@ -222,12 +222,12 @@ TEXTS = [
 
 
 def main():
-    folder = oc.parse_out()
+    folder = oc.graphics_folder()
     rng = np.random.default_rng(4110)
     for index, make in enumerate((background_sunset, background_desert, background_city), start=1):
-        oc.save(make(rng), folder, "Titles%dBackground.png" % index)
+        oc.write_png(make(rng), folder, "Titles%dBackground.png" % index)
     for index, (lines, glow) in enumerate(TEXTS, start=1):
-        oc.save(card(lines, glow), folder, "Titles%dText.png" % index)
+        oc.write_png(card(lines, glow), folder, "Titles%dText.png" % index)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,489 @@
+#include "demo/CubeTerrain.h"
+#include "demo/CubeTerrainEffect.h"
+#include "demo/ParameterEffects.h"
+#include "demo/RoadSpline.h"
+#include "demo/TerrainGenerator.h"
+#include "engine/render/FBO.h"
+#include "engine/render/Shader.h"
+#include "engine/render/Texture.h"
+#include "engine/render/VAO.h"
+#include "engine/render/VertexArray.h"
+#include "platform/Glfw27.h"
+#include "engine/runtime/TrackInterpolate.h"
+#include "support/Capture.h"
+#include "support/DriveScene.h"
+#include "support/GLContext.h"
+#include "support/ImageFiles.h"
+
+#include "gl/RenderFixture.h"
+
+#include <GL/glew.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::DriveOptions;
+using testsupport::DriveScene;
+using testsupport::StdoutCapture;
+namespace colors = testsupport::drivecolors;
+
+using Pixels = std::vector<unsigned char>;
+
+Pixels readFbo(FBO* fbo)
+{
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo->getId());
+    Pixels pixels = testsupport::readPixels(0, 0, fbo->getWidth(), fbo->getHeight());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    return pixels;
+}
+
+bool near(const unsigned char* p, const std::array<int, 3>& c, int tolerance)
+{
+    for (int k = 0; k < 3; ++k)
+        if (std::abs(p[k] - c[static_cast<size_t>(k)]) > tolerance)
+            return false;
+    return true;
+}
+
+struct Census {
+    int sky = 0;
+    int road = 0;
+    int car = 0;
+    int sprite = 0;
+    int black = 0;
+    int other = 0;
+    int total = 0;
+};
+
+// Sorts pixels of rows [fromRow, toRow) by the resource colour they show.
+Census census(const Pixels& pixels, int width, int fromRow, int toRow)
+{
+    Census c;
+    for (int y = fromRow; y < toRow; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* p = &pixels[static_cast<size_t>((y * width + x) * 4)];
+            ++c.total;
+            if (near(p, colors::SKY, 6))
+                ++c.sky;
+            else if (p[0] < 5 && p[1] < 5 && p[2] < 5)
+                ++c.black;
+            else if (p[0] > 120 && p[0] > 2 * p[1] + 20 && p[0] > 2 * p[2] + 20 && p[1] < 90)
+                ++c.car;
+            else if (p[0] > 100 && p[1] > 100 && p[2] < 0.3 * p[0] && std::abs(p[0] - p[1]) < 30)
+                ++c.sprite;
+            else if (std::abs(p[0] - p[1]) < 6 && std::abs(p[1] - p[2]) < 6 && p[0] < 90 && p[0] > 15)
+                ++c.road;
+            else
+                ++c.other;
+        }
+    }
+    return c;
+}
+
+void savePng(const std::string& name, const Pixels& pixels, int width, int height)
+{
+    // Rows come bottom-up from GL; the picture wants them top-down.
+    testsupport::Bytes rgb;
+    for (int y = height - 1; y >= 0; --y)
+        for (int x = 0; x < width; ++x)
+            for (int k = 0; k < 3; ++k)
+                rgb.push_back(pixels[static_cast<size_t>((y * width + x) * 4 + k)]);
+    const char* dir = std::getenv("PULSVEK_SCREENSHOTS");
+    if (!dir)
+        return;
+    std::ofstream(std::string(dir) + "/" + name, std::ios::binary)
+        << testsupport::makePngRgb(width, height, 3, rgb);
+}
+
+// Active uniforms of a program: name -> GL type.
+std::map<std::string, GLenum> activeUniforms(GLuint program)
+{
+    std::map<std::string, GLenum> result;
+    GLint count = 0;
+    glGetProgramiv(program, GL_ACTIVE_UNIFORMS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        char name[256];
+        GLsizei length = 0;
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniform(program, static_cast<GLuint>(i), sizeof(name), &length, &size, &type, name);
+        result[std::string(name, static_cast<size_t>(length))] = type;
+    }
+    return result;
+}
+
+class CubeTerrainDrawTest : public rendertest::GLTest {
+protected:
+    void SetUp() override
+    {
+        rendertest::GLTest::SetUp();
+        if (IsSkipped())
+            return;
+    }
+
+    std::unique_ptr<DriveScene> makeDrive(float camMode, const DriveOptions& options = DriveOptions())
+    {
+        auto drive = std::make_unique<DriveScene>(options);
+        drive->setShowTracks(camMode);
+        drive->init();
+        return drive;
+    }
+};
+
+TEST_F(CubeTerrainDrawTest, EveryUniformTheDrawSetsIsActiveWithItsType)
+{
+    REQUIRE_GL();
+    DriveScene drive;
+    const std::map<std::string, std::map<std::string, GLenum>> expected = {
+        {"cubeterrain",
+         {{"ViewM", GL_FLOAT_MAT4}, {"ProjM", GL_FLOAT_MAT4}, {"SkyM", GL_FLOAT_MAT3}, {"screen", GL_FLOAT_VEC2},
+          {"blend", GL_FLOAT}, {"time", GL_FLOAT}, {"row", GL_INT}, {"offset", GL_FLOAT},
+          {"tile", GL_SAMPLER_2D_ARRAY}, {"cube1", GL_SAMPLER_CUBE}, {"cube2", GL_SAMPLER_CUBE},
+          {"TerrainProps", GL_SAMPLER_2D}, {"TurnMap", GL_SAMPLER_2D}, {"HillMap", GL_SAMPLER_2D},
+          {"background", GL_SAMPLER_2D}}},
+        {"skybox",
+         {{"cube1", GL_SAMPLER_CUBE}, {"cube2", GL_SAMPLER_CUBE}, {"blend", GL_FLOAT}, {"projM", GL_FLOAT_MAT4},
+          {"cameraM", GL_FLOAT_MAT4}}},
+        {"carshader",
+         {{"ProjM", GL_FLOAT_MAT4}, {"ViewM", GL_FLOAT_MAT4}, {"NormalM", GL_FLOAT_MAT3}, {"SkyM", GL_FLOAT_MAT3},
+          {"blend", GL_FLOAT}, {"cube1", GL_SAMPLER_CUBE}, {"cube2", GL_SAMPLER_CUBE}, {"diffuse", GL_SAMPLER_2D}}},
+        {"spriteshader",
+         {{"projM", GL_FLOAT_MAT4}, {"modelM", GL_FLOAT_MAT4}, {"cameraM", GL_FLOAT_MAT4}, {"screen", GL_FLOAT_VEC2},
+          {"row", GL_FLOAT}, {"background", GL_SAMPLER_2D}}},
+        {"spriteshadertex",
+         {{"projM", GL_FLOAT_MAT4}, {"modelM", GL_FLOAT_MAT4}, {"cameraM", GL_FLOAT_MAT4}, {"screen", GL_FLOAT_VEC2},
+          {"row", GL_FLOAT}, {"tile", GL_SAMPLER_2D}, {"background", GL_SAMPLER_2D}}},
+        {"color",
+         {{"projM", GL_FLOAT_MAT4}, {"cameraM", GL_FLOAT_MAT4}, {"modelM", GL_FLOAT_MAT4}, {"color", GL_FLOAT_VEC4}}},
+        {"mirror", {{"texture0", GL_SAMPLER_2D}, {"scale", GL_FLOAT_VEC2}, {"pos", GL_FLOAT_VEC2}}},
+    };
+    ASSERT_EQ(expected.size(), drive.shaderNames.size());
+    for (const auto& [name, uniforms] : expected) {
+        Shader* shader = drive.shader(name);
+        ASSERT_NE(shader, nullptr) << name;
+        EXPECT_EQ(shader->readVersion(), 150) << name;
+        const std::map<std::string, GLenum> active = activeUniforms(shader->getProgramId());
+        for (const auto& [uniform, type] : uniforms) {
+            auto found = active.find(uniform);
+            ASSERT_NE(found, active.end()) << name << ": " << uniform << " is not active";
+            EXPECT_EQ(found->second, type) << name << ": " << uniform;
+        }
+    }
+    // The boxes' cell indices come through the integer attribute path.
+    const auto& attributes = drive.shader("cubeterrain")->getAttributes();
+    ASSERT_TRUE(attributes.count("In_Props"));
+    EXPECT_EQ(attributes.find("In_Props")->second.type, static_cast<GLenum>(GL_UNSIGNED_INT_VEC4));
+}
+
+TEST_F(CubeTerrainDrawTest, InitHandsTheInstancesOwnTracksToGeneratorAndRoad)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    CubeTerrain* terrain = drive->effect->getTerrain();
+    ASSERT_NE(terrain, nullptr);
+    EXPECT_EQ(terrain->getColumns(), 128);
+    EXPECT_EQ(terrain->getRows(), 256);
+    EXPECT_EQ(terrain->getTerrainMesh()->getVertexCount(), 128 * 254 * 36);
+    EXPECT_EQ(terrain->getRoadMesh()->getVertexCount(), 8 * 254 * 36);
+    EXPECT_EQ(terrain->getTerrainData()->getHeight(), 256);
+    EXPECT_EQ(terrain->getRoadData()->getHeight(), 254);
+    EXPECT_EQ(terrain->getTurnMap()->getWidth(), 256);
+
+    TerrainGenerator* generator = terrain->getGenerator();
+    // Band 4 of "tiles" holds tile 9, road column 1 gets road tile 1; the road keys bend it.
+    bool sawBandTile = false;
+    for (unsigned row = 0; row < 200; ++row) {
+        const uint8_t* texel = generator->terrainTexel(row, 50);
+        if (texel[2] != 5) {
+            EXPECT_EQ(texel[2], 9) << row;
+            sawBandTile = true;
+        }
+        EXPECT_EQ(generator->roadTexel(row, 1)[2], 1);
+        EXPECT_EQ(generator->roadTexel(row, 2)[2], 0);
+    }
+    EXPECT_TRUE(sawBandTile);
+    // Random sprites every second row, placed sprites every sixth at columns 57 and 70.
+    generator->collectScenery(0);
+    EXPECT_GT(generator->getSceneryCount(), 100);
+
+    // Changing a key on the instance's own track changes what the generator reads.
+    drive->tiles->tileTracks[3]->getKeyframe(0)->value = 4.0f;
+    generator->generateRow(10);
+    if (generator->terrainTexel(10, 50)[2] != 5) {
+        EXPECT_EQ(generator->terrainTexel(10, 50)[2], 4);
+    }
+
+    ASSERT_TRUE(terrain->getRoadSpline()->update(0));
+    EXPECT_NEAR(terrain->getRoadSpline()->getTurn()[60], 9.0f, 1e-3f);
+    EXPECT_NEAR(terrain->getRoadSpline()->getHill()[90], 4.0f, 1e-3f);
+    // "carpos" of the effect places the car: 12 rows into the window.
+    EXPECT_NEAR(terrain->carMatrix(0, 0.0f)[3].z, -12.0f, 1e-4f);
+
+    // The last window row with fraction 0 uses its own sample alone.
+    const float* turn = terrain->getRoadSpline()->getTurn();
+    const float* hill = terrain->getRoadSpline()->getHill();
+    const glm::vec3 last = terrain->splinePoint(glm::vec3(1.0f, 2.0f, -255.0f), 255, 0.0f);
+    EXPECT_FLOAT_EQ(last.x, turn[255] + 1.0f);
+    EXPECT_FLOAT_EQ(last.y, hill[255] + 2.0f);
+    EXPECT_FLOAT_EQ(last.z, -255.0f);
+    const glm::vec3 between = terrain->splinePoint(glm::vec3(0.0f), 10, 0.5f);
+    EXPECT_FLOAT_EQ(between.x, (turn[10] + turn[11]) * 0.5f);
+    EXPECT_FLOAT_EQ(between.z, -0.5f);
+    EXPECT_TRUE(glfw27::hasCurrentContext());
+}
+
+TEST_F(CubeTerrainDrawTest, FramesShowSkyRoadTerrainCarSpritesAndMirror)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    FBO* target = drive->target;
+    const int w = target->getWidth();
+    const int h = target->getHeight();
+    StdoutCapture log;
+    Pixels frame;
+    Pixels mirror;
+    for (int t : {1000, 1025}) {
+        drive->draw(t);
+        frame = readFbo(target);
+        mirror = readFbo(drive->mirror);
+        drive->endFrame();
+    }
+    const std::string text = log.text();
+    EXPECT_EQ(text.find("Uniform variable"), std::string::npos) << text;
+    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+    savePng("drive-chase.png", frame, w, h);
+    savePng("drive-mirror.png", mirror, 256, 128);
+
+    const Census top = census(frame, w, h * 3 / 4, h);
+    const Census all = census(frame, w, 0, h);
+    EXPECT_GT(top.sky, top.total / 3) << "sky at the top of the frame";
+    EXPECT_GT(all.road, all.total / 100) << "road";
+    EXPECT_GT(all.other, all.total / 5) << "terrain";
+    EXPECT_GT(all.car, 30) << "car";
+    EXPECT_GT(all.sprite, 5) << "sprites";
+    EXPECT_EQ(all.black, 0) << "holes in the frame";
+
+    const Census rear = census(mirror, 256, 0, 128);
+    EXPECT_GT(rear.road + rear.other, rear.total / 4) << "mirror";
+    EXPECT_EQ(rear.car, 0) << "no car in the mirror";
+    EXPECT_EQ(rear.sky, 0) << "no sky in the mirror";
+
+    // The state the draw leaves (checked on a frame not yet ended).
+    drive->draw(1050);
+    EXPECT_EQ(FBO::currentFramebuffer, drive->mirror->getId());
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+}
+
+TEST_F(CubeTerrainDrawTest, DriversViewHasNoCar)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(0.0f);
+    drive->draw(1000);
+    const Pixels frame = readFbo(drive->target);
+    drive->endFrame();
+    savePng("drive-driver.png", frame, drive->target->getWidth(), drive->target->getHeight());
+    const Census all = census(frame, drive->target->getWidth(), 0, drive->target->getHeight());
+    EXPECT_EQ(all.car, 0);
+    EXPECT_GT(all.road, all.total / 20);
+    EXPECT_GT(all.sky, all.total / 10);
+}
+
+TEST_F(CubeTerrainDrawTest, SteadyFramesUploadOnlyWhenTheRowChanges)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    CubeTerrain* terrain = drive->effect->getTerrain();
+    drive->draw(1000);
+    drive->endFrame();
+    const int uploads = terrain->getUploadCount();
+    EXPECT_EQ(uploads, 4);
+    // 1000 to 1049 ms stay in row 20.
+    for (int t : {1010, 1030, 1049}) {
+        drive->draw(t);
+        drive->endFrame();
+    }
+    EXPECT_EQ(terrain->getUploadCount(), uploads);
+    drive->draw(1050);
+    drive->endFrame();
+    EXPECT_EQ(terrain->getUploadCount(), uploads + 4);
+}
+
+// One draw per scenery entry the meshes show: entries in the window's last
+// two rows (beyond the 254 mesh rows) are skipped.
+TEST_F(CubeTerrainDrawTest, OneDrawPerSceneryEntryOnTheMeshRows)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    CubeTerrain* terrain = drive->effect->getTerrain();
+    const int before = renderStats.drawCalls;
+    drive->draw(1000);
+    const int draws = renderStats.drawCalls - before;
+    drive->endFrame();
+    const int row = 20;
+    const int n = terrain->getGenerator()->getSceneryCount();
+    int shown = 0;
+    int beyond = 0;
+    for (int k = 0; k < n; ++k) {
+        const int d = terrain->getScenery()[k].row - row;
+        shown += d < 254;
+        beyond += d >= 254;
+    }
+    EXPECT_GT(beyond, 0) << "sprites every second row reach the window's end";
+    // Sky, road, terrain, car, the sprites, mirror road and terrain.
+    EXPECT_EQ(draws, 6 + shown);
+}
+
+// Sprite sizes are read at the time of the current row, not the frame's time:
+// here the drive runs at two rows per 50 ms, and the sizes change at row 30.
+TEST_F(CubeTerrainDrawTest, SpriteSizesAreReadAtTheRowsTime)
+{
+    REQUIRE_GL();
+    for (bool grow : {true, false}) {
+        DriveOptions options;
+        auto drive = std::make_unique<DriveScene>(options);
+        drive->setShowTracks(1.0f);
+        drive->effect->positionTrack->getKeyframe(20000)->value = 40000.0f;
+        for (TrackInterpolate* track : {drive->sprites->rScaleTrack, drive->sprites->sScaleTrack}) {
+            track->getKeyframe(0)->value = grow ? 0.0f : 1.5f;
+            DriveScene::key(track, 30, grow ? 1.5f : 0.0f, 3);
+        }
+        drive->init();
+        // t = 1000 ms is track row 20 and terrain row 40 (read at 2000 ms, track row 40).
+        drive->draw(1000);
+        const Pixels frame = readFbo(drive->target);
+        drive->endFrame();
+        const Census all = census(frame, drive->target->getWidth(), 0, drive->target->getHeight());
+        if (grow)
+            EXPECT_GT(all.sprite, 5);
+        else
+            EXPECT_EQ(all.sprite, 0);
+    }
+}
+
+TEST_F(CubeTerrainDrawTest, NegativePositionShowsTheStart)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    // Before the first key the position holds the key's value: -30 rows.
+    drive->effect->positionTrack->getKeyframe(0)->value = -30.0f;
+    drive->effect->positionTrack->getKeyframe(0)->row = 100;
+    drive->draw(0);
+    drive->endFrame();
+    // The window starts at row 0: asking for it again hands out nothing new.
+    EXPECT_EQ(drive->effect->getTerrain()->getGenerator()->getTerrainWindow(0), nullptr);
+}
+
+TEST_F(CubeTerrainDrawTest, ScreenUniformIsTheViewportWhenDrawingToTheScreen)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    drive->draw(1000, true);
+    drive->endFrame();
+    Shader* shader = drive->shader("cubeterrain");
+    GLfloat screen[2] = {0, 0};
+    glGetUniformfv(shader->getProgramId(), glGetUniformLocation(shader->getProgramId(), "screen"), screen);
+    EXPECT_EQ(screen[0], static_cast<float>(drive->screen.getViewportWidth()));
+    EXPECT_EQ(screen[1], static_cast<float>(drive->screen.getViewportHeight()));
+    EXPECT_GT(screen[0], 0.0f);
+    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(CubeTerrainDrawTest, ObjectsWithoutMeshAreSkippedAndReportedOnce)
+{
+    REQUIRE_GL();
+    DriveOptions options;
+    options.carWithoutMesh = true;
+    options.treeWithoutMesh = true;
+    auto drive = makeDrive(1.0f, options);
+    StdoutCapture log;
+    drive->draw(1000);
+    drive->endFrame();
+    drive->draw(1050);
+    drive->endFrame();
+    const std::vector<std::string> lines = log.lines();
+    int car = 0;
+    int kinds = 0;
+    for (const std::string& line : lines) {
+        car += line.find("car's first object has no mesh") != std::string::npos;
+        kinds += line.find("scenery kind has no mesh") != std::string::npos;
+    }
+    EXPECT_EQ(car, 1);
+    EXPECT_EQ(kinds, 1);
+    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(CubeTerrainDrawTest, DebugDrawingsRunOnAFlatRoad)
+{
+    REQUIRE_GL();
+    DriveScene drive;
+    // No keys on "turn" and "hill": the plot's range is 0.
+    drive.init();
+    CubeTerrain* terrain = drive.effect->getTerrain();
+    terrain->uploadRows(0);
+    fboBind(drive.target);
+    StdoutCapture log;
+    terrain->debugDraw(glm::mat4(1.0f), glm::mat4(1.0f), false, 0);
+    terrain->debugDraw(glm::mat4(1.0f), glm::mat4(1.0f), true, 3);
+    const std::string text = log.text();
+    EXPECT_EQ(text.find("Uniform variable"), std::string::npos) << text;
+    const Pixels frame = readFbo(drive.target);
+    drive.endFrame();
+    // The flat road plots as a line across the middle of the target.
+    const int w = drive.target->getWidth();
+    const int mid = drive.target->getHeight() / 2;
+    int lit = 0;
+    for (int y = mid - 1; y <= mid; ++y)
+        for (int x = 0; x < w; ++x)
+            lit += frame[static_cast<size_t>((y * w + x) * 4 + 1)] > 200;
+    EXPECT_GT(lit, w / 2);
+    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+}
+
+namespace {
+
+// The drive with the show's own pictures and objects, as built into the build tree.
+TEST_F(CubeTerrainDrawTest, ShowArtFrames)
+{
+    REQUIRE_GL();
+    DriveOptions options;
+    options.resourceFolder = std::string(PULSVEK_BINARY_DIR) + "/show/resources";
+    options.targetWidth = 640;
+    options.targetHeight = 360;
+    for (float camMode : {1.0f, 0.0f}) {
+        auto drive = makeDrive(camMode, options);
+        StdoutCapture log;
+        Pixels frame;
+        Pixels mirror;
+        for (int t : {30000, 30025}) {
+            drive->draw(t);
+            frame = readFbo(drive->target);
+            mirror = readFbo(drive->mirror);
+            drive->endFrame();
+        }
+        const std::string text = log.text();
+        EXPECT_EQ(text.find("Uniform variable"), std::string::npos) << text;
+        EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+        const std::string view = camMode > 0 ? "chase" : "driver";
+        savePng("show-" + view + ".png", frame, 640, 360);
+        savePng("show-" + view + "-mirror.png", mirror, 256, 128);
+        // Something beside the sky: the frame is not one colour.
+        int differing = 0;
+        for (size_t i = 4; i < frame.size(); i += 4)
+            differing += frame[i] != frame[0] || frame[i + 1] != frame[1] || frame[i + 2] != frame[2];
+        EXPECT_GT(differing, 640 * 360 / 2) << view;
+    }
+}
+
+}
