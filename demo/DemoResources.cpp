@@ -1,10 +1,19 @@
 #include "demo/DemoResources.h"
 
+#include "demo/CubeTerrainEffect.h"
+#include "demo/DashboardEffect.h"
+#include "demo/OutlineEffect.h"
+#include "demo/ParameterEffects.h"
+#include "demo/PostProcessEffect.h"
+#include "demo/RainEffect.h"
+#include "demo/TitleEffect.h"
+
 #include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
 #include "engine/render/Projection.h"
 #include "engine/render/ScreenSettings.h"
 #include "engine/runtime/TimeCode.h"
+#include "util/Assert.h"
 
 #include <GL/glew.h>
 
@@ -99,7 +108,84 @@ const std::vector<DemoResources::Instance>& DemoResources::instances()
     return list;
 }
 
-// The effect classes register here as they are built.
-void DemoResources::defineEffects() {}
+void DemoResources::defineEffects()
+{
+    registerEffect("CubeTerrainEffect", new CubeTerrainEffect());
+    registerEffect("PostProcessEffect", new PostProcessEffect());
+    registerEffect("RainEffect", new RainEffect());
+    registerEffect("TitleEffect", new TitleEffect());
+    registerEffect("SkyEffect", new SkyEffect());
+    registerEffect("NoiseEffect", new NoiseEffect());
+    registerEffect("TileEffect", new TileEffect());
+    registerEffect("SpriteEffect", new SpriteEffect());
+    registerEffect("OutlineEffect", new OutlineEffect());
+    registerEffect("DashboardEffect", new DashboardEffect());
+}
 
-void DemoResources::defineEffectInstances() {}
+namespace {
+
+// The instance of the table's row, created with its track data.
+template <typename T>
+T* instance(const DemoResources::Instance& row)
+{
+    T* effect = dynamic_cast<T*>(ResourceDefinition::createEffectInstance(row.className, row.name, true));
+    VLM_ASSERT(effect != NULL);
+    return effect;
+}
+
+}
+
+void DemoResources::defineEffectInstances()
+{
+    const std::vector<Instance>& rows = instances();
+    // The terrain fetches its own resources in init.
+    instance<CubeTerrainEffect>(rows[0]);
+
+    PostProcessEffect* post = instance<PostProcessEffect>(rows[1]);
+    post->vignette = getTexture("vignett");
+    post->gradient = getTexture("gradient");
+    post->shadowMask = getTexture("shadowmask");
+    post->noise = getTexture("noise");
+    post->rearViewOverlay = getTexture("rearviewoverlay");
+    post->source = getFBO("offscreen");
+    post->postShader = getShader("postprocess");
+    post->glow1 = getFBO("glow1");
+    post->glow2 = getFBO("glow2");
+    post->glowShader = getShader("glow");
+    post->brightContrastShader = getShader("blit");
+
+    RainEffect* rain = instance<RainEffect>(rows[2]);
+    rain->rainTexture = getTexture("raintexture");
+    rain->rainShader = getShader("rainshader");
+
+    TitleEffect* title = instance<TitleEffect>(rows[3]);
+    for (int i = 0; i < 3; ++i)
+        title->background[i] = getTexture("titlebackground" + std::to_string(i + 1));
+    for (int i = 0; i < 5; ++i)
+        title->text[i] = getTexture("titletext" + std::to_string(i + 1));
+    title->titleShader = getShader("titleshader");
+    title->offscreen = getFBO("offscreen");
+    title->offscreen2 = getFBO("offscreen2");
+
+    DashboardEffect* dashboard = instance<DashboardEffect>(rows[4]);
+    dashboard->rearViewOverlay = getTexture("rearviewoverlay");
+    dashboard->frontViewOverlay = getTexture("frontviewoverlay");
+    dashboard->speedometerArrow = getTexture("speedometer_arrow");
+    dashboard->mirrorMask = getTexture("rearviewmirrormask");
+    dashboard->scroller = getTexture("dashscroller");
+    dashboard->helmet = getTexture("helmet");
+    dashboard->helmetMask = getTexture("helmetmask");
+    dashboard->offscreen = getFBO("offscreen");
+    dashboard->offscreen2 = getFBO("offscreen2");
+    dashboard->mirror = getFBO("mirror");
+    dashboard->dashboardShader = getShader("dashboardshader");
+    dashboard->copyShader = getShader("copyshader");
+    dashboard->helmetShader = getShader("helmetshader");
+    dashboard->speedometerShader = getShader("speedometershader");
+    dashboard->scrollerShader = getShader("dashscrollershader");
+    dashboard->meterShader = getShader("volummetershader");
+
+    // The four parameter instances only carry tracks.
+    for (size_t i = 5; i < rows.size(); ++i)
+        createEffectInstance(rows[i].className, rows[i].name, true);
+}

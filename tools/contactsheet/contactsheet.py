@@ -149,6 +149,7 @@ def main():
     p.add_argument("--timeline", default=TIMELINE)
     p.add_argument("--check", action="store_true")
     a = p.parse_args()
+    a.build = os.path.abspath(a.build)
     size = tuple(int(v) for v in a.size.split("x"))
 
     sections = sections_of(a.timeline)

@@ -2,7 +2,7 @@
 // mode, window size, start and end time, saving the screen at given times.
 //
 //   devrun [--mode 0|1] [--size WxH] [--fullscreen] [--start T] [--end T]
-//          [--shot T file.png]... [--every S]
+//          [--shot T file.png]... [--every S] [--stats]
 //
 // T is seconds ("83.5") or a time code ("01:23:500"). --mode 1 (the default,
 // as shipped) reads "resources.7z", 0 the "resources/" folders, from the
@@ -10,8 +10,12 @@
 // after each shot the clock jumps ahead to the next one, and without --end the
 // show ends after the last. --every S draws one frame every S seconds of show
 // time (the clock jumps ahead after each frame), to pass over the whole
-// timeline quickly. Exit status 1 when the start failed or a picture could
-// not be saved.
+// timeline quickly. --stats prints, at the end, the time from the start of
+// the program to the first frame, the median and 90th percentile of the
+// frame times, the allocations (operator new) per frame after the first 20
+// frames, and the resident memory at the first and the last frame (with the
+// environment variable DEVRUN_FRAMES set, every frame time as well). Exit
+// status 1 when the start failed or a picture could not be saved.
 
 #include "demo/DemoResources.h"
 #include "engine/render/FBO.h"
@@ -32,7 +36,11 @@
 #include <GL/glew.h>
 #include <IL/il.h>
 
+#include <new>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +49,68 @@
 #include <vector>
 
 namespace {
+
+// Counts every allocation of the program's own C++ code.
+std::atomic<long> allocations{0};
+
+}
+
+// The sanitizers bring their own allocator: no count under them.
+#ifndef __SANITIZE_ADDRESS__
+// The replacements pair malloc with free; the compiler's check of matching
+// new and delete does not see through them.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+void* operator new(std::size_t size)
+{
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+const Clock::time_point programStart = Clock::now();
+
+// Resident memory in kB, from /proc.
+long residentKb()
+{
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * 4;
+}
 
 struct Shot {
     int ms;
@@ -54,6 +124,7 @@ struct Options {
     int startMs = -1;
     int endMs = -1;
     int everyMs = 0;
+    bool stats = false;
     std::vector<Shot> shots;
 };
 
@@ -94,10 +165,17 @@ bool saveScreen(const std::string& file, int width, int height)
 // times and moves the clock on.
 class FrameHook : public Effect {
 public:
-    FrameHook(const Options& options) : options(options), next(0), failed(false) {}
+    FrameHook(const Options& options) : options(options), next(0), failed(false)
+    {
+        frameMs.reserve(1 << 20);
+    }
+
+    void draw(int, int, FBO*) override {}
 
     void postDraw(int timeMs) override
     {
+        if (options.stats)
+            measure();
         if (options.everyMs > 0)
             VLMPulsvek::timer->setTimeMs(timeMs + options.everyMs);
         if (next >= options.shots.size())
@@ -122,7 +200,58 @@ public:
 
     bool ok() const { return !failed && next == options.shots.size(); }
 
+    void printStats() const
+    {
+        if (frameMs.empty())
+            return;
+        std::vector<double> sorted(frameMs.begin() + std::min<size_t>(frameMs.size() - 1, 20), frameMs.end());
+        std::sort(sorted.begin(), sorted.end());
+        const double median = sorted[sorted.size() / 2];
+        const double p90 = sorted[std::min(sorted.size() - 1, sorted.size() * 9 / 10)];
+        vlm::logLine("devrun: first frame after ", firstFrameMs, " ms");
+        vlm::logLine("devrun: ", frameMs.size() + 1, " frames, median ", median, " ms, p90 ", p90, " ms");
+#ifndef __SANITIZE_ADDRESS__
+        const long steady = static_cast<long>(frameMs.size()) - 21;
+        if (steady > 0)
+            vlm::logLine("devrun: ", static_cast<double>(steadyAllocations) / steady, " allocations per frame over ",
+                         steady, " frames");
+#endif
+        vlm::logLine("devrun: resident ", firstKb, " kB at the first frame, ", residentKb(), " kB at the end");
+        if (std::getenv("DEVRUN_FRAMES")) {
+            std::string all;
+            for (double ms : frameMs)
+                all += std::to_string(static_cast<int>(ms)) + " ";
+            vlm::logLine("devrun: frame times ", all);
+        }
+    }
+
 private:
+    // Frame times from one frame's end to the next; allocations after 20 frames.
+    void measure()
+    {
+        const Clock::time_point now = Clock::now();
+        if (frames == 0) {
+            firstFrameMs = std::chrono::duration<double, std::milli>(now - programStart).count();
+            firstKb = residentKb();
+        } else {
+            frameMs.push_back(std::chrono::duration<double, std::milli>(now - last).count());
+        }
+        if (frames == 20)
+            allocationsAt20 = allocations.load();
+        if (frames > 20)
+            steadyAllocations = allocations.load() - allocationsAt20;
+        last = now;
+        ++frames;
+    }
+
+    Clock::time_point last;
+    long frames = 0;
+    double firstFrameMs = 0;
+    long firstKb = 0;
+    long allocationsAt20 = 0;
+    long steadyAllocations = 0;
+    std::vector<double> frameMs;
+
     const Options& options;
     size_t next;
     bool failed;
@@ -163,6 +292,8 @@ bool parseArgs(int argc, char** argv, Options& o)
         } else if (a == "--end" && value(1)) {
             if ((o.endMs = parseTime(argv[++i])) < 0)
                 return false;
+        } else if (a == "--stats") {
+            o.stats = true;
         } else if (a == "--every" && value(1)) {
             if ((o.everyMs = parseTime(argv[++i])) <= 0)
                 return false;
@@ -188,7 +319,7 @@ int main(int argc, char** argv)
     Options options;
     if (!parseArgs(argc, argv, options)) {
         std::cerr << "usage: devrun [--mode 0|1] [--size WxH] [--fullscreen] [--start T] [--end T] "
-                     "[--shot T file.png]... [--every S]  (T: seconds or mm:ss:mmm)\n";
+                     "[--shot T file.png]... [--every S] [--stats]  (T: seconds or mm:ss:mmm)\n";
         return 2;
     }
     ilInit();
@@ -202,7 +333,7 @@ int main(int argc, char** argv)
     VLMPulsvek::shaderCache = new DemoShaderCache();
     VLMPulsvek::resources = new RunnerResources(options);
     FrameHook* hook = nullptr;
-    if (demo.init(&settings, options.mode) && (!options.shots.empty() || options.everyMs > 0)) {
+    if (demo.init(&settings, options.mode) && (!options.shots.empty() || options.everyMs > 0 || options.stats)) {
         // After every effect of the show; the entry owns its start/stop track.
         hook = new FrameHook(options);
         TrackEntry* entry = new TrackEntry("devrun");
@@ -217,6 +348,8 @@ int main(int argc, char** argv)
     demo.setCallbacks();
     demo.run();
     const bool shotsOk = !hook || hook->ok();
+    if (hook && options.stats)
+        hook->printStats();
     demo.shutdown();
     const bool ok = demo.isOk() && shotsOk;
     delete hook;
