@@ -217,6 +217,8 @@ TEST_F(Program, DriveRunsTheShowInAWindowUntilEscape)
     EXPECT_EQ(windowSize(show), std::make_pair(displayWidth, displayHeight));
     EXPECT_EQ(waitForWindow(kDialog, 0), "") << "the dialog is still shown";
 
+    // Keys reach the show once its loading is done and its callbacks are set.
+    ASSERT_TRUE(child->waitForLine("[Demo Init]", 120000));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     ASSERT_TRUE(e2e::sendEscape(kShowWindow));
     const e2e::ChildResult result = child->wait(60000);
