@@ -7,8 +7,9 @@
 // T is seconds ("83.5") or a time code ("01:23:500"). --mode 1 (the default,
 // as shipped) reads "resources.7z", 0 the "resources/" folders, from the
 // working directory. A shot saves the first frame whose time is T or later;
-// after each shot the clock jumps ahead to the next one, and without --end the
-// show ends after the last. --every S draws one frame every S seconds of show
+// after each shot the clock jumps to the next one (so that frame shows that
+// moment, however slow the frames are), and without --end the show ends after
+// the last. --every S draws one frame every S seconds of show
 // time (the clock jumps ahead after each frame), to pass over the whole
 // timeline quickly. --stats prints, at the end, the time from the start of
 // the program to the first frame, the median and 90th percentile of the
@@ -191,7 +192,8 @@ public:
         }
         ++next;
         if (next < options.shots.size()) {
-            if (options.shots[next].ms > timeMs + 50)
+            // The next frame then shows that moment, however long this one took.
+            if (options.shots[next].ms > timeMs)
                 VLMPulsvek::timer->setTimeMs(options.shots[next].ms);
         } else if (options.endMs < 0) {
             setQuitFlag(true);
