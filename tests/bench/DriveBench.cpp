@@ -101,7 +101,7 @@ void BM_DriveFrame1280x720(benchmark::State& state)
     testsupport::DriveScene drive(options);
     drive.setShowTracks(static_cast<float>(state.range(0)));
     drive.init();
-    // PULSVEK_BENCH_ANISOTROPY=n measures the tiles at another anisotropy than init's 16.
+    // PULSVEK_BENCH_ANISOTROPY=n measures the tiles at another anisotropy than init's 1.
     if (const char* anisotropy = std::getenv("PULSVEK_BENCH_ANISOTROPY")) {
         for (const char* name : {"tiles1", "roadtiles"}) {
             Texture* tiles = VLMPulsvek::textureDataPool->getTexture(name);
