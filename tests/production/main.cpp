@@ -23,8 +23,9 @@ int main(int argc, char** argv)
     settings.setFullscreen(false);
 
     Demo demo(argc, argv);
-    if (argc > 3)
-        demo.setTitle(argv[3]);
+    // A title of its own by default, so that tests looking for the shipped
+    // program's window never find this one.
+    demo.setTitle(argc > 3 ? argv[3] : "Velmora Pulsvek test production");
     VLMPulsvek::progressBar = new ProgressBar();
     VLMPulsvek::shaderCache = new ShaderCache();
     VLMPulsvek::resources = new TestProduction(endTime);

@@ -331,6 +331,9 @@ int main(int argc, char** argv)
     settings.setFullscreen(options.fullscreen);
 
     Demo demo(argc, argv);
+    // Not the shipped program's title, so that tests looking for its window
+    // never find a runner's.
+    demo.setTitle("Velmora Pulsvek development runner");
     VLMPulsvek::progressBar = new ProgressBar();
     VLMPulsvek::shaderCache = new DemoShaderCache();
     VLMPulsvek::resources = new RunnerResources(options);
