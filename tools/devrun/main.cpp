@@ -2,7 +2,7 @@
 // mode, window size, start and end time, saving the screen at given times.
 //
 //   devrun [--mode 0|1] [--size WxH] [--fullscreen] [--start T] [--end T]
-//          [--shot T file.png]... [--every S] [--stats]
+//          [--shot T file.png]... [--every S] [--stats] [--stats-from T]
 //
 // T is seconds ("83.5") or a time code ("01:23:500"). --mode 1 (the default,
 // as shipped) reads "resources.7z", 0 the "resources/" folders, from the
@@ -15,7 +15,9 @@
 // the program to the first frame, the median and 90th percentile of the
 // frame times, the allocations (operator new) per frame after the first 20
 // frames, and the resident memory at the first and the last frame (with the
-// environment variable DEVRUN_FRAMES set, every frame time as well). Exit
+// environment variable DEVRUN_FRAMES set, every frame time as well).
+// --stats-from T takes the median and p90 over the frames from show time T on
+// instead of after the first 20 frames (so that a run can warm up first). Exit
 // status 1 when the start failed or a picture could not be saved.
 
 #include "demo/DemoResources.h"
@@ -126,6 +128,7 @@ struct Options {
     int endMs = -1;
     int everyMs = 0;
     bool stats = false;
+    int statsFromMs = -1;
     std::vector<Shot> shots;
 };
 
@@ -176,7 +179,7 @@ public:
     void postDraw(int timeMs) override
     {
         if (options.stats)
-            measure();
+            measure(timeMs);
         if (options.everyMs > 0)
             VLMPulsvek::timer->setTimeMs(timeMs + options.everyMs);
         if (next >= options.shots.size())
@@ -206,12 +209,15 @@ public:
     {
         if (frameMs.empty())
             return;
-        std::vector<double> sorted(frameMs.begin() + std::min<size_t>(frameMs.size() - 1, 20), frameMs.end());
-        std::sort(sorted.begin(), sorted.end());
-        const double median = sorted[sorted.size() / 2];
-        const double p90 = sorted[std::min(sorted.size() - 1, sorted.size() * 9 / 10)];
+        const size_t skip = options.statsFromMs >= 0 ? firstMeasured : std::min<size_t>(frameMs.size() - 1, 20);
         vlm::logLine("devrun: first frame after ", firstFrameMs, " ms");
-        vlm::logLine("devrun: ", frameMs.size() + 1, " frames, median ", median, " ms, p90 ", p90, " ms");
+        if (skip < frameMs.size()) {
+            std::vector<double> sorted(frameMs.begin() + skip, frameMs.end());
+            std::sort(sorted.begin(), sorted.end());
+            const double median = sorted[sorted.size() / 2];
+            const double p90 = sorted[std::min(sorted.size() - 1, sorted.size() * 9 / 10)];
+            vlm::logLine("devrun: ", frameMs.size() + 1, " frames, median ", median, " ms, p90 ", p90, " ms");
+        }
 #ifndef __SANITIZE_ADDRESS__
         const long steady = static_cast<long>(frameMs.size()) - 21;
         if (steady > 0)
@@ -229,8 +235,10 @@ public:
 
 private:
     // Frame times from one frame's end to the next; allocations after 20 frames.
-    void measure()
+    void measure(int timeMs)
     {
+        if (options.statsFromMs >= 0 && timeMs < options.statsFromMs)
+            firstMeasured = frameMs.size() + (frames > 0 ? 1 : 0);
         const Clock::time_point now = Clock::now();
         if (frames == 0) {
             firstFrameMs = std::chrono::duration<double, std::milli>(now - programStart).count();
@@ -248,6 +256,7 @@ private:
 
     Clock::time_point last;
     long frames = 0;
+    size_t firstMeasured = 0;
     double firstFrameMs = 0;
     long firstKb = 0;
     long allocationsAt20 = 0;
@@ -296,6 +305,10 @@ bool parseArgs(int argc, char** argv, Options& o)
                 return false;
         } else if (a == "--stats") {
             o.stats = true;
+        } else if (a == "--stats-from" && value(1)) {
+            o.stats = true;
+            if ((o.statsFromMs = parseTime(argv[++i])) < 0)
+                return false;
         } else if (a == "--every" && value(1)) {
             if ((o.everyMs = parseTime(argv[++i])) <= 0)
                 return false;
@@ -321,7 +334,7 @@ int main(int argc, char** argv)
     Options options;
     if (!parseArgs(argc, argv, options)) {
         std::cerr << "usage: devrun [--mode 0|1] [--size WxH] [--fullscreen] [--start T] [--end T] "
-                     "[--shot T file.png]... [--every S] [--stats]  (T: seconds or mm:ss:mmm)\n";
+                     "[--shot T file.png]... [--every S] [--stats] [--stats-from T]  (T: seconds or mm:ss:mmm)\n";
         return 2;
     }
     ilInit();
