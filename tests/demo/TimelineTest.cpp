@@ -13,6 +13,7 @@
 #include "util/File.h"
 
 #include "support/Capture.h"
+#include "support/Command.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -211,6 +212,39 @@ TEST(Timeline, ArrangementFaultsNameTheArrangement)
         const std::string expected = c.message.rfind("show.timeline", 0) == 0 ? dir.file("timeline/") + c.message : c.message;
         EXPECT_EQ(error.rfind(expected, 0), 0u) << "got: " << error << "\nfor: " << c.source;
     }
+}
+
+// The compiler names what it read in its depfile, so that the build compiles
+// the tracks again when the arrangement changes; a fault of the arrangement
+// stops it with the arrangement's own line on standard error.
+TEST(Timeline, TheCompilerWritesItsDepfileAndNamesTheFileAtFault)
+{
+    testsupport::TempDir dir;
+    dir.write("my music/a.txt", "tempo 100\nbeats_per_bar 4\nsection intro 0 4\n");
+    dir.write("my music/bad.txt", "tempo 100\nbeats_per_bar 4\nsection intro 0 4\nsection drop 2 4\n");
+    const std::string good = dir.write("timeline/good.timeline", "arrangement \"../my music/a.txt\"\n");
+    const std::string bad = dir.write("timeline/bad.timeline", "# the music\narrangement \"../my music/bad.txt\"\n");
+    dir.write("tracks/.keep", "");
+    const std::string tracks = dir.path() + "/tracks";
+    const std::string depfile = dir.file("tracks.d");
+
+    testsupport::CommandResult r =
+        testsupport::runCommand({PULSVEK_TIMELINE, good, tracks, "--depfile", depfile}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string escaped = [&] {
+        std::string out;
+        for (char c : dir.path())
+            out += c == ' ' ? std::string("\\ ") : std::string(1, c);
+        return out;
+    }();
+    EXPECT_EQ(testsupport::readWholeFile(depfile), escaped + "/tracks/index.list " + escaped + "/tracks/track.data: " +
+                                                       escaped + "/timeline/good.timeline " + escaped +
+                                                       "/my\\ music/a.txt\n");
+
+    r = testsupport::runCommand({PULSVEK_TIMELINE, bad, tracks, "--depfile", depfile}, dir.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, dir.file("timeline/../my music/bad.txt") +
+                         ":4: section 'drop' starts at bar 2, inside the previous section, which ends at bar 4\n");
 }
 
 // Numbers beyond the music's 20 minutes or a float's range are refused at once.

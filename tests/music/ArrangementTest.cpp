@@ -1,12 +1,14 @@
 #include "tools/arrangement/Arrangement.h"
 #include "tools/synth/Synth.h"
 
+#include "support/Command.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -158,5 +160,38 @@ TEST_P(EveryMetre, RendersEveryPartWithinItsBuffers)
 }
 
 INSTANTIATE_TEST_SUITE_P(BeatsPerBar, EveryMetre, testing::Range(1, music::maxBeatsPerBar + 1));
+
+}  // namespace
+
+namespace {
+
+// The synthesiser stops at once on an arrangement it cannot render, with one
+// line "<file>:<line>: <what>" on standard error and nothing written.
+TEST(SynthTool, RefusesWhatItCannotRenderWithTheFileAndLine)
+{
+    testsupport::TempDir dir;
+    const std::string head = "tempo 120\nbeats_per_bar 4\n";
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {dir.write("slow.txt", "tempo 1\nbeats_per_bar 4\nsection a 0 4 kick\n"), "slow.txt:1: tempo 1 cannot be played"},
+        {dir.write("long.txt", head + "section a 0 10000 kick bass\n"), "long.txt:3: section 'a' ends at bar 10000"},
+        {dir.write("five.txt", "tempo 120\nbeats_per_bar 13\nsection a 0 4 bass\n"), "five.txt:2: beats_per_bar 13"},
+        {dir.write("word.txt", head + std::string(1 << 20, 'w') + "\n"), "word.txt:3: unknown statement 'www"},
+        {dir.path(), dir.path() + ":1: cannot read the arrangement (it is a folder)"},
+        {dir.file("missing.txt"), "missing.txt:1: cannot read the arrangement"},
+    };
+    for (const auto& c : cases) {
+        const testsupport::CommandResult r = testsupport::runCommand({PULSVEK_SYNTH, c.path, dir.file("out.mp3")}, dir.path());
+        EXPECT_EQ(r.status, 1) << c.path;
+        EXPECT_EQ(r.out, "") << c.path;
+        EXPECT_EQ(r.err.rfind(c.path + ":", 0), 0u) << r.err.substr(0, 200);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err.substr(0, 200);
+        EXPECT_LT(r.err.size(), 300u);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err.substr(0, 200);
+        EXPECT_FALSE(std::ifstream(dir.file("out.mp3")).good()) << c.path;
+    }
+}
 
 }  // namespace
