@@ -19,6 +19,9 @@ endforeach()
 # Debian's interpreter, which has python3-pil and python3-numpy.
 find_program(PULSVEK_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 find_program(PULSVEK_7Z 7z REQUIRED)
+include(${CMAKE_CURRENT_LIST_DIR}/GeneratorChecks.cmake)
+set(PULSVEK_FONT_DIR /usr/share/fonts CACHE PATH "Where the generators find their fonts")
+pulsvek_check_generators(${PULSVEK_PYTHON} ${PULSVEK_FONT_DIR})
 
 function(pulsvek_show_resource)
   cmake_parse_arguments(PARSE_ARGV 0 R "" "DEPFILE" "OUTPUTS;COMMAND;DEPENDS")
