@@ -152,15 +152,16 @@ TEST_F(TestShow, EscapeAndTheCloseButtonEndTheShow)
     } const cases[] = {{"Escape", e2e::sendEscape}, {"close button", e2e::sendClose}};
     for (const Case& c : cases) {
         // A title of its own: other shows may be running on the same display.
+        // The end time lies far off: the show ends because it was told to.
         const std::string title = "show " + std::to_string(getpid()) + " " + c.what;
-        e2e::Child child({kShow, "0", "00:30:000", title}, dir.path());
-        ASSERT_TRUE(child.waitForLine("[Demo Init]", 60000)) << c.what;
-        EXPECT_TRUE(c.send(title)) << c.what;
-        const e2e::ChildResult result = child.wait(60000);
+        e2e::Child child({kShow, "0", "10:00:000", title}, dir.path());
+        ASSERT_TRUE(child.waitForLine("[Demo Init]", 120000)) << c.what;
+        EXPECT_TRUE(e2e::sendUntilLine(child, c.send, title, "[Shutting Down]", 120000)) << c.what;
+        const e2e::ChildResult result = child.wait(120000);
         ASSERT_EQ(result.status, 0) << c.what << "\n" << result.output;
         const std::vector<std::string> lines = result.lines();
         EXPECT_TRUE(inOrder(lines, kShutdown)) << c.what << "\n" << result.output;
-        EXPECT_LT(durationMs(lines), 30000) << c.what << "\n" << result.output;
+        EXPECT_LT(durationMs(lines), 600000) << c.what << "\n" << result.output;
     }
 }
 
