@@ -192,7 +192,7 @@ TEST_F(Program, CrashQuitsWithoutOpeningTheShow)
     ASSERT_FALSE(dialog.empty()) << "no launcher dialog";
     EXPECT_EQ(windowSize(dialog), std::make_pair(450, 300));
     click(dialog, kCrash);
-    const e2e::ChildResult result = child->wait(20000);
+    const e2e::ChildResult result = child->wait(60000);
     EXPECT_EQ(result.status, 0) << result.output;
     // The quit line and nothing of the engine: no window, no context.
     EXPECT_EQ(result.lines(), std::vector<std::string>{"Quit demo"}) << result.output;
@@ -205,7 +205,7 @@ TEST_F(Program, ClosingTheDialogQuits)
     // Changed settings do not matter when the viewer leaves.
     ASSERT_TRUE(toggle(dialog, kFullscreen));
     ASSERT_TRUE(e2e::sendClose(kDialog));
-    const e2e::ChildResult result = child->wait(20000);
+    const e2e::ChildResult result = child->wait(60000);
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_EQ(result.lines(), std::vector<std::string>{"Quit demo"}) << result.output;
 }
@@ -216,7 +216,7 @@ TEST_F(Program, WithoutTheArchiveTheStartFailsWithItsMessages)
     ASSERT_FALSE(dialog.empty()) << "no launcher dialog";
     ASSERT_TRUE(toggle(dialog, kFullscreen));
     click(dialog, kDrive);
-    const e2e::ChildResult result = child->wait(30000);
+    const e2e::ChildResult result = child->wait(60000);
     EXPECT_NE(result.status, 0) << result.output;
     EXPECT_FALSE(result.timedOut);
     const std::vector<std::string> lines = result.lines();
@@ -240,7 +240,7 @@ TEST_F(Program, DriveRunsTheShowInAWindowUntilEscape)
     ASSERT_FALSE(dialog.empty()) << "no launcher dialog";
     ASSERT_TRUE(toggle(dialog, kFullscreen));
     click(dialog, kDrive);
-    ASSERT_TRUE(child->waitForLine("Run demo", 10000));
+    ASSERT_TRUE(child->waitForLine("Run demo", 60000));
 
     const std::string show = waitForWindow(kShowWindow, 60000);
     if (show.empty()) {
