@@ -204,6 +204,12 @@ TEST(Timeline, ArrangementFaultsNameTheArrangement)
         {"tempo 100\narrangement ../music/good.txt\n", "show.timeline:2: the arrangement gives the tempo and beats_per_bar, set on line 1"},
         {"section intro 0 2\narrangement ../music/good.txt\n", "show.timeline:2: section 'intro' of the arrangement is named here already"},
     };
+    {
+        Timeline t;
+        std::string error;
+        EXPECT_FALSE(t.parseFile(dir.path(), error));
+        EXPECT_EQ(error, dir.path() + ":1: cannot read the timeline");
+    }
     for (const auto& c : cases) {
         Timeline t;
         std::string error;
