@@ -271,6 +271,19 @@ bool toValue(const std::string& text, float& value, std::string& why)
     return true;
 }
 
+// The value and the optional interpolation of a key: words 1 and 2.
+bool keyValue(const std::vector<std::string>& w, float& value, int& type, std::string& why)
+{
+    if (!toValue(w[1], value, why))
+        return false;
+    type = w.size() == 3 ? timelineInterpolation(w[2]) : 0;
+    if (type < 0) {
+        why = "unknown interpolation " + music::quote(w[2]) + " (linear, easeout, easein, step, quad)";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool Timeline::parseFile(const std::string& path, std::string& error)
@@ -503,12 +516,10 @@ bool Timeline::parseRepeatLine(const Words& w, ParseState& p)
         return p.fail("inside repeat: write '+<duration> <value> [interpolation]' or 'end'");
     double offset = 0;
     float value = 0;
+    int type = 0;
     std::string why;
-    if (!parseDuration(op.substr(1), offset, why) || !toValue(w[1], value, why))
+    if (!parseDuration(op.substr(1), offset, why) || !keyValue(w, value, type, why))
         return p.fail(why);
-    const int type = w.size() == 3 ? timelineInterpolation(w[2]) : 0;
-    if (type < 0)
-        return p.fail("unknown interpolation " + music::quote(w[2]) + " (linear, easeout, easein, step, quad)");
     if (p.repeatFrom + offset < 0)
         return p.fail("the repeat's first key " + music::quote(op) + " lies before the start of the show");
     p.repeatKeys.push_back({offset, TimelineKey{0, type, value, p.line}});
@@ -557,12 +568,10 @@ bool Timeline::parseKey(const Words& w, ParseState& p)
         return p.fail("a key is '<time> <value> [interpolation]'");
     double ms = 0;
     float value = 0;
+    int type = 0;
     std::string why;
-    if (!parseTime(op, ms, why) || !toValue(w[1], value, why))
+    if (!parseTime(op, ms, why) || !keyValue(w, value, type, why))
         return p.fail(why);
-    const int type = w.size() == 3 ? timelineInterpolation(w[2]) : 0;
-    if (type < 0)
-        return p.fail("unknown interpolation " + music::quote(w[2]) + " (linear, easeout, easein, step, quad)");
     return addKey({static_cast<unsigned>(toRow(ms)), type, value, p.line}, p);
 }
 
