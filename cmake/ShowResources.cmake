@@ -5,7 +5,8 @@
 #
 # A generator declares what it writes with
 #   pulsvek_show_resource(OUTPUTS <paths below resources/> COMMAND <command...>
-#                         [DEPENDS <absolute paths or targets>])
+#                         [DEPENDS <absolute paths or targets>] [DEPFILE <absolute path>])
+# A command with a DEPFILE writes there, as a make rule, the further files it read.
 # The command runs in <build>/show/resources. All commands are created in the top
 # directory by pulsvek_show_build(), so that one target sees every output.
 
@@ -18,9 +19,12 @@ endforeach()
 # Debian's interpreter, which has python3-pil and python3-numpy.
 find_program(PULSVEK_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 find_program(PULSVEK_7Z 7z REQUIRED)
+include(${CMAKE_CURRENT_LIST_DIR}/GeneratorChecks.cmake)
+set(PULSVEK_FONT_DIR /usr/share/fonts CACHE PATH "Where the generators find their fonts")
+pulsvek_check_generators(${PULSVEK_PYTHON} ${PULSVEK_FONT_DIR})
 
 function(pulsvek_show_resource)
-  cmake_parse_arguments(PARSE_ARGV 0 R "" "" "OUTPUTS;COMMAND;DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 0 R "" "DEPFILE" "OUTPUTS;COMMAND;DEPENDS")
   # (A variable called "n" would not do: if() takes N as the false constant.)
   get_property(count GLOBAL PROPERTY PULSVEK_SHOW_COUNT)
   if(NOT count)
@@ -31,6 +35,7 @@ function(pulsvek_show_resource)
   set_property(GLOBAL PROPERTY PULSVEK_SHOW_OUT_${count} ${R_OUTPUTS})
   set_property(GLOBAL PROPERTY PULSVEK_SHOW_CMD_${count} ${R_COMMAND})
   set_property(GLOBAL PROPERTY PULSVEK_SHOW_DEP_${count} ${R_DEPENDS})
+  set_property(GLOBAL PROPERTY PULSVEK_SHOW_DEPFILE_${count} ${R_DEPFILE})
 endfunction()
 
 # A Python generator: tools/<folder>/<script>.py --out <resources folder> [args].
@@ -61,11 +66,16 @@ function(pulsvek_show_build)
       get_property(outs GLOBAL PROPERTY PULSVEK_SHOW_OUT_${i})
       get_property(cmd GLOBAL PROPERTY PULSVEK_SHOW_CMD_${i})
       get_property(deps GLOBAL PROPERTY PULSVEK_SHOW_DEP_${i})
+      get_property(depfile GLOBAL PROPERTY PULSVEK_SHOW_DEPFILE_${i})
+      set(depfile_args)
+      if(depfile)
+        set(depfile_args DEPFILE ${depfile})
+      endif()
       set(abs)
       foreach(o ${outs})
         list(APPEND abs ${PULSVEK_SHOW_RESOURCES}/${o})
       endforeach()
-      add_custom_command(OUTPUT ${abs} COMMAND ${cmd} DEPENDS ${deps}
+      add_custom_command(OUTPUT ${abs} COMMAND ${cmd} DEPENDS ${deps} ${depfile_args}
         WORKING_DIRECTORY ${PULSVEK_SHOW_RESOURCES} VERBATIM)
       list(APPEND all_files ${outs})
     endforeach()

@@ -13,6 +13,7 @@
 #include "util/File.h"
 
 #include "support/Capture.h"
+#include "support/Command.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -162,7 +163,7 @@ TEST(Timeline, ArrangementGivesTempoAndSections)
     testsupport::TempDir dir;
     dir.write("music/arrangement.txt",
               "# the music\ntempo 100\nbeats_per_bar 4\n"
-              "section intro 0 4 pad fadein\nsection drop 4 8 kick bass\nlength whatever\n");
+              "section intro 0 4 pad fadein\nsection drop 4 8 kick bass\n");
     dir.write("timeline/show.timeline",
               "arrangement ../music/arrangement.txt\ninstance a\ntrack x\ndrop 1\ndrop.end 2\n");
     Timeline t;
@@ -175,9 +176,123 @@ TEST(Timeline, ArrangementGivesTempoAndSections)
     EXPECT_EQ(t.getInstances()[0].tracks[0].keys[0].row, 192u);
     EXPECT_EQ(t.getInstances()[0].tracks[0].keys[1].row, 576u);
 
-    Timeline missing;
-    EXPECT_FALSE(missing.parse("arrangement nowhere.txt\n", dir.file("timeline/show.timeline"), error));
-    EXPECT_NE(error.find("show.timeline:1: cannot read the arrangement"), std::string::npos) << error;
+    EXPECT_EQ(t.getInputs(), (std::vector<std::string>{dir.file("timeline/show.timeline"),
+                                                        dir.file("timeline/../music/arrangement.txt")}));
+}
+
+// A fault of the arrangement is reported at its own file and line, and the
+// timeline takes the tempo and the metre from it alone.
+TEST(Timeline, ArrangementFaultsNameTheArrangement)
+{
+    testsupport::TempDir dir;
+    dir.write("music/good.txt", "tempo 100\nbeats_per_bar 4\nsection intro 0 4\n");
+    dir.write("music/gap.txt", "tempo 100\nbeats_per_bar 4\nsection intro 0 4\nsection drop 5 4\n");
+    dir.write("music/odd.txt", "tempo 100\nbeats_per_bar 4\nsectoin intro 0 4\n");
+    dir.write("music/empty.txt", "");
+    const std::string music = dir.file("timeline/../music/");
+    const struct {
+        std::string source;
+        std::string message;
+    } cases[] = {
+        {"arrangement nowhere.txt\n", dir.file("timeline/nowhere.txt") + ":1: cannot read the arrangement"},
+        {"arrangement ../music\n", music.substr(0, music.size() - 1) + ":1: cannot read the arrangement (it is a folder)"},
+        {"arrangement ../music/empty.txt\ninstance a\ntrack x\nintro 1\n", music + "empty.txt:1: the arrangement needs"},
+        {"arrangement ../music/gap.txt\n", music + "gap.txt:4: section 'drop' starts at bar 5, after a gap"},
+        {"arrangement ../music/odd.txt\n", music + "odd.txt:3: unknown statement 'sectoin'"},
+        {"arrangement ../music/good.txt\ntempo 100\n", "show.timeline:2: 'tempo' comes from the arrangement of line 1"},
+        {"arrangement ../music/good.txt\nbeats_per_bar 3\n", "show.timeline:2: 'beats_per_bar' comes from the arrangement"},
+        {"tempo 100\narrangement ../music/good.txt\n", "show.timeline:2: the arrangement gives the tempo and beats_per_bar, set on line 1"},
+        {"section intro 0 2\narrangement ../music/good.txt\n", "show.timeline:2: section 'intro' of the arrangement is named here already"},
+    };
+    {
+        Timeline t;
+        std::string error;
+        EXPECT_FALSE(t.parseFile(dir.path(), error));
+        EXPECT_EQ(error, dir.path() + ":1: cannot read the timeline");
+    }
+    for (const auto& c : cases) {
+        Timeline t;
+        std::string error;
+        const std::string path = dir.write("timeline/show.timeline", c.source);
+        EXPECT_FALSE(t.parseFile(path, error)) << c.source;
+        const std::string expected = c.message.rfind("show.timeline", 0) == 0 ? dir.file("timeline/") + c.message : c.message;
+        EXPECT_EQ(error.rfind(expected, 0), 0u) << "got: " << error << "\nfor: " << c.source;
+    }
+}
+
+// The compiler names what it read in its depfile, so that the build compiles
+// the tracks again when the arrangement changes; a fault of the arrangement
+// stops it with the arrangement's own line on standard error.
+TEST(Timeline, TheCompilerWritesItsDepfileAndNamesTheFileAtFault)
+{
+    testsupport::TempDir dir;
+    dir.write("my music/a.txt", "tempo 100\nbeats_per_bar 4\nsection intro 0 4\n");
+    dir.write("my music/bad.txt", "tempo 100\nbeats_per_bar 4\nsection intro 0 4\nsection drop 2 4\n");
+    const std::string good = dir.write("timeline/good.timeline", "arrangement \"../my music/a.txt\"\n");
+    const std::string bad = dir.write("timeline/bad.timeline", "# the music\narrangement \"../my music/bad.txt\"\n");
+    dir.write("tracks/.keep", "");
+    const std::string tracks = dir.path() + "/tracks";
+    const std::string depfile = dir.file("tracks.d");
+
+    testsupport::CommandResult r =
+        testsupport::runCommand({PULSVEK_TIMELINE, good, tracks, "--depfile", depfile}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string escaped = [&] {
+        std::string out;
+        for (char c : dir.path())
+            out += c == ' ' ? std::string("\\ ") : std::string(1, c);
+        return out;
+    }();
+    EXPECT_EQ(testsupport::readWholeFile(depfile), escaped + "/tracks/index.list " + escaped + "/tracks/track.data: " +
+                                                       escaped + "/timeline/good.timeline " + escaped +
+                                                       "/my\\ music/a.txt\n");
+
+    r = testsupport::runCommand({PULSVEK_TIMELINE, bad, tracks, "--depfile", depfile}, dir.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, dir.file("timeline/../my music/bad.txt") +
+                         ":4: section 'drop' starts at bar 2, inside the previous section, which ends at bar 4\n");
+}
+
+// Numbers beyond the music's 20 minutes or a float's range are refused at once.
+TEST(Timeline, OutOfRangeNumbersAreRefusedWithTheLine)
+{
+    const struct {
+        std::string source;
+        const char* message;
+    } cases[] = {
+        {"instance a\ntrack x\n1e20s 1\n", "show.timeline:3: '1e20s' lies after the music's 20 minutes"},
+        {"instance a\ntrack x\n1000000000:1 1\n", "show.timeline:3: '1000000000:1' lies after the music's 20 minutes"},
+        {"instance a\ntrack x\n1:1e300 1\n", "show.timeline:3: '1:1e300' lies after"},
+        {"instance a\ntrack x\n1s+1e306s-1e306s 1\n", "show.timeline:3: '1e306s' is longer than the music's 20 minutes"},
+        {"instance a\ntrack x\n1201s 1\n", "show.timeline:3: '1201s' lies after the music's 20 minutes"},
+        {"instance a\nrun 0s 1e300s\n", "show.timeline:2: '1e300s' lies after the music's 20 minutes"},
+        {"instance a\ntrack x\n1s 1e39\n", "show.timeline:3: '1e39' is too large for a track value"},
+        {"instance a\ntrack x = -1e39\n", "show.timeline:2: '-1e39' is too large for a track value"},
+        {"instance a\ntrack x\n1s inf\n", "show.timeline:3: 'inf' is not a number"},
+        {"instance a\ntrack x\nrepeat 0s 1e10s every 50ms\n", "show.timeline:3: '1e10s' lies after the music's 20 minutes"},
+        {"instance a\ntrack x\nrepeat 0s 1200s every 50ms\n+0 1\n+25ms 2\nend\n", "show.timeline:3: the repeat makes 48000 keys, more than the 24001 rows"},
+        {"instance a\ntrack x\nrepeat 1s 2s every 1s\n+-2s 1\nend\n", "show.timeline:4: the repeat's first key '+-2s' lies before the start of the show"},
+        {"instance a\ntrack x\nrepeat 1190s 1200s every 1s\n+20s 1\nend\n", "show.timeline:4: the repeat's key lies after the music's 20 minutes"},
+        {"instance a\ntrack x\n1s 1\n1s+1e5bars 2\n", "show.timeline:4: '1e5bars' is longer than"},
+        {"tempo 1e300\n", "show.timeline:1: tempo '1e300' lies outside 40 to 240 beats a minute"},
+        {"tempo 0.001\n", "show.timeline:1: tempo '0.001' lies outside"},
+        {"beats_per_bar 1000\n", "show.timeline:1: bad beats_per_bar '1000' (1 to 12)"},
+        {"section s 1000000000\n", "show.timeline:1: section 's' lies after the music's 20 minutes"},
+        {"instance a\ntrack x\n" + std::string(1 << 20, '9') + "s 1\n", "show.timeline:3: '9999"},
+    };
+    for (const auto& c : cases) {
+        const std::string error = parseError(c.source);
+        EXPECT_EQ(error.rfind(c.message, 0), 0u) << "got: " << error.substr(0, 300) << "\nfor: " << c.source.substr(0, 100);
+        EXPECT_LT(error.size(), 300u);
+    }
+}
+
+// A long repeat that fills the music's rows parses in bounded time: the
+// doubles are found by row, not by a walk over every key.
+TEST(Timeline, ARepeatOverTheWholeMusicParses)
+{
+    auto t = parsed("instance a\ntrack x\nrepeat 0s 1200s every 50ms\n+0 1\nend\n");
+    EXPECT_EQ(t->getInstances()[0].tracks[0].keys.size(), 24000u);
 }
 
 TEST(Timeline, MalformedSourcesNameTheLine)
@@ -214,7 +329,7 @@ TEST(Timeline, MalformedSourcesNameTheLine)
         {"instance a priority 2\ninstance b priority 2\n", "show.timeline:2: instance 'b' has the priority of 'a' (2)"},
         {"instance a\ntrack x\n100m 1\n", "show.timeline:3: '100m' is not a time"},
         {"instance a\ntrack x\n0s-1s 1\n", "show.timeline:3: '0s-1s' lies before the start of the show"},
-        {"instance a\ntrack x\n6000s 1\n", "show.timeline:3: the key lies after the end of the show"},
+        {"instance a\ntrack x\n6000s 1\n", "show.timeline:3: '6000s' lies after the music's 20 minutes"},
     };
     for (const auto& c : cases) {
         const std::string error = parseError(c.source);

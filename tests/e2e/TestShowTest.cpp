@@ -56,7 +56,7 @@ protected:
     {
         std::vector<std::string> argv = {kShow};
         argv.insert(argv.end(), args.begin(), args.end());
-        return e2e::run(argv, dir.path(), envChanges);
+        return e2e::run(argv, dir.path(), envChanges, 120000);
     }
 
     testsupport::TempDir dir;
@@ -108,14 +108,14 @@ TEST_F(TestShow, RunsFromTheFoldersToTheEndTime)
     // The first frame past the end time is the last one.
     const long duration = durationMs(lines);
     EXPECT_GT(duration, 1000) << result.output;
-    EXPECT_LT(duration, 10000) << result.output;
+    EXPECT_LT(duration, 60000) << result.output;
 }
 
 TEST_F(TestShow, RunsFromThePackedArchive)
 {
     REQUIRE_DISPLAY();
     // The packer is not a test program: it keeps no GL driver mapped for the leak checker.
-    const e2e::ChildResult pack = e2e::run({kPack, "7z"}, dir.path(), {"ASAN_OPTIONS=detect_leaks=0"});
+    const e2e::ChildResult pack = e2e::run({kPack, "7z"}, dir.path(), {"ASAN_OPTIONS=detect_leaks=0"}, 120000);
     ASSERT_EQ(pack.status, 0) << pack.output;
     ASSERT_TRUE(fs::exists(dir.file("resources.7z"))) << pack.output;
 
@@ -152,15 +152,16 @@ TEST_F(TestShow, EscapeAndTheCloseButtonEndTheShow)
     } const cases[] = {{"Escape", e2e::sendEscape}, {"close button", e2e::sendClose}};
     for (const Case& c : cases) {
         // A title of its own: other shows may be running on the same display.
+        // The end time lies far off: the show ends because it was told to.
         const std::string title = "show " + std::to_string(getpid()) + " " + c.what;
-        e2e::Child child({kShow, "0", "00:30:000", title}, dir.path());
-        ASSERT_TRUE(child.waitForLine("[Demo Init]", 60000)) << c.what;
-        EXPECT_TRUE(c.send(title)) << c.what;
-        const e2e::ChildResult result = child.wait(60000);
+        e2e::Child child({kShow, "0", "10:00:000", title}, dir.path());
+        ASSERT_TRUE(child.waitForLine("[Demo Init]", 120000)) << c.what;
+        EXPECT_TRUE(e2e::sendUntilLine(child, c.send, title, "[Shutting Down]", 120000)) << c.what;
+        const e2e::ChildResult result = child.wait(120000);
         ASSERT_EQ(result.status, 0) << c.what << "\n" << result.output;
         const std::vector<std::string> lines = result.lines();
         EXPECT_TRUE(inOrder(lines, kShutdown)) << c.what << "\n" << result.output;
-        EXPECT_LT(durationMs(lines), 30000) << c.what << "\n" << result.output;
+        EXPECT_LT(durationMs(lines), 600000) << c.what << "\n" << result.output;
     }
 }
 
@@ -205,7 +206,7 @@ TEST_F(TestShow, StartFailuresPrintTheirMessagesAndShutDown)
             work.write("resources/" + file.first, file.second);
         std::vector<std::string> argv = {kShow};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
-        const e2e::ChildResult result = e2e::run(argv, work.path());
+        const e2e::ChildResult result = e2e::run(argv, work.path(), {}, 120000);
         EXPECT_EQ(result.status, 1) << c.what << "\n" << result.output;
         std::vector<std::string> expected = {"[Shutting Down]", "Message from pulsvek :", "Message from resourceloader"};
         expected.insert(expected.end(), c.message.begin(), c.message.end());
@@ -302,7 +303,7 @@ protected:
             fs::rename(work.file("resources"), work.file("folders"));
         }
         const e2e::ChildResult result =
-            e2e::run({kShow, source == Source::folders ? "0" : "1"}, work.path(), {}, 60000);
+            e2e::run({kShow, source == Source::folders ? "0" : "1"}, work.path(), {}, 120000);
         ASSERT_FALSE(result.timedOut) << what << "\n" << result.output;
         EXPECT_EQ(result.status, 1) << what << "\n" << result.output;
         const std::vector<std::string> lines = result.lines();
@@ -394,7 +395,7 @@ TEST_F(HostileShow, AForgedFrameCountInTheMusicStillPlays)
     ASSERT_NE(xing, std::string::npos);
     mp3.replace(xing + 8, 4, "\xFF\xFF\xFF\xFF");
     dir.write("resources/sound/tone.mp3", mp3);
-    const e2e::ChildResult result = e2e::run({kShow, "0"}, dir.path(), {}, 60000);
+    const e2e::ChildResult result = e2e::run({kShow, "0"}, dir.path(), {}, 120000);
     ASSERT_FALSE(result.timedOut) << result.output;
     ASSERT_EQ(result.status, 0) << result.output;
     std::vector<std::string> expected = {"[Demo Init]", "screen 255 0 0"};

@@ -3,6 +3,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <chrono>
+
 namespace e2e {
 
 namespace {
@@ -77,6 +79,41 @@ bool sendEscape(const std::string& title)
 bool sendClose(const std::string& title)
 {
     return send(title, close);
+}
+
+bool sendUntilLine(Child& child, bool (*send)(const std::string& title), const std::string& title,
+                   const std::string& line, int timeoutMs)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        send(title);
+        if (child.waitForLine(line, 1000))
+            return true;
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
+}
+
+std::string windowPixels(unsigned long window, int x, int y, int w, int h)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return "";
+    std::string pixels;
+    // Errors (a window that is gone) return null rather than end the test.
+    int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    if (XImage* image = XGetImage(display, window, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h),
+                                  AllPlanes, ZPixmap)) {
+        for (int row = 0; row < h; ++row)
+            for (int column = 0; column < w; ++column) {
+                const unsigned long pixel = XGetPixel(image, column, row);
+                pixels.append(reinterpret_cast<const char*>(&pixel), sizeof pixel);
+            }
+        XDestroyImage(image);
+    }
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    XCloseDisplay(display);
+    return pixels;
 }
 
 }

@@ -43,19 +43,22 @@ glfw27::VidMode mode(int w, int h, int bits = 8)
 
 const char* const kTitle = "Velmora Pulsvek v.3.0";
 
-// Whether the X server shows the window, asked over a connection of our own
-// (the toolkit's pending requests are not sent by asking).
+// Whether the X server still shows the window after waiting a generous while
+// for it to leave, asked over a connection of our own (the toolkit's pending
+// requests are not sent by asking).
 bool mappedOnServer(Window window)
 {
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     bool mapped = true;
-    for (int i = 0; i < 50 && mapped; ++i) {
+    while (mapped) {
         XWindowAttributes attributes;
         mapped = XGetWindowAttributes(display, window, &attributes) && attributes.map_state != IsUnmapped;
-        if (mapped)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!mapped || std::chrono::steady_clock::now() > deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     XCloseDisplay(display);
     return mapped;

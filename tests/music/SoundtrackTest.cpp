@@ -2,7 +2,7 @@
 
 #include "platform/FmodEx.h"
 #include "tools/synth/Analysis.h"
-#include "tools/synth/Arrangement.h"
+#include "tools/arrangement/Arrangement.h"
 #include "tools/synth/Mp3.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ protected:
     static void SetUpTestSuite()
     {
         std::string error;
-        arrangementRead = synth::readArrangement(arrangementPath, arrangement, error);
+        arrangementRead = music::readArrangement(arrangementPath, arrangement, error);
         if (!arrangementRead)
             problem = error;
         else if (!synth::decodeMp3(musicPath, music, error))
@@ -32,13 +32,13 @@ protected:
         ASSERT_TRUE(problem.empty()) << problem;
     }
 
-    static synth::Arrangement arrangement;
+    static music::Arrangement arrangement;
     static synth::DecodedMp3 music;
     static bool arrangementRead;
     static std::string problem;
 };
 
-synth::Arrangement SoundtrackTest::arrangement;
+music::Arrangement SoundtrackTest::arrangement;
 synth::DecodedMp3 SoundtrackTest::music;
 bool SoundtrackTest::arrangementRead = false;
 std::string SoundtrackTest::problem;
@@ -81,7 +81,7 @@ TEST_F(SoundtrackTest, PeakStaysBelowFullScaleAtASensibleLoudness)
 TEST_F(SoundtrackTest, NeighbouringSectionsDifferInLoudnessOrSpectrum)
 {
     std::vector<synth::Levels> levels;
-    for (const synth::Section& s : arrangement.sections) {
+    for (const music::Section& s : arrangement.sections) {
         size_t from = static_cast<size_t>(arrangement.barFrame(s.startBar, 44100));
         size_t to = std::min(music.left.size(), static_cast<size_t>(arrangement.barFrame(s.endBar(), 44100)));
         ASSERT_LT(from, to) << s.name;

@@ -91,12 +91,12 @@ std::string waitForWindow(const std::string& title, int timeoutMs)
     }
 }
 
+// A press and release at the point; what the program does then is for the
+// caller to wait for.
 void click(const std::string& window, Point p)
 {
     shell("xdotool mousemove --window " + window + " " + std::to_string(p.x) + " " + std::to_string(p.y) +
           " click 1");
-    // Let the toolkit take the press and the release before the next click.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
 
 // WIDTH and HEIGHT of the window, as xdotool reports them.
@@ -108,6 +108,23 @@ std::pair<int, int> windowSize(const std::string& window)
         return at == std::string::npos ? -1 : std::atoi(geometry.c_str() + at + name.size() + 1);
     };
     return {field("WIDTH"), field("HEIGHT")};
+}
+
+// Clicks a control that shows its new state, and waits until the dialog has
+// drawn it: the toolkit has taken the click then.
+::testing::AssertionResult toggle(const std::string& window, Point p)
+{
+    const unsigned long id = std::stoul(window);
+    const auto [w, h] = windowSize(window);
+    const std::string before = e2e::windowPixels(id, 0, 0, w, h);
+    click(window, p);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (e2e::windowPixels(id, 0, 0, w, h) == before) {
+        if (std::chrono::steady_clock::now() > end)
+            return ::testing::AssertionFailure() << "the dialog did not redraw after the click";
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // The show's archive holds its music and its timeline.
@@ -140,7 +157,29 @@ protected:
             "LSAN_OPTIONS=suppressions=" + std::string(PULSVEK_SOURCE_DIR) + "/tests/lsan.supp:print_suppressions=0"};
         env.insert(env.end(), envChanges.begin(), envChanges.end());
         child = std::make_unique<e2e::Child>(std::vector<std::string>{kProgram}, dir.path(), env);
-        return waitForWindow(kDialog, 20000);
+        const std::string dialog = waitForWindow(kDialog, 60000);
+        if (!dialog.empty()) {
+            EXPECT_TRUE(drawn(dialog));
+        }
+        return dialog;
+    }
+
+    // Waits until the window shows more than its background.
+    static ::testing::AssertionResult drawn(const std::string& window)
+    {
+        const unsigned long id = std::stoul(window);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        for (;;) {
+            const auto [w, h] = windowSize(window);
+            const std::string pixels = e2e::windowPixels(id, 0, 0, w, h);
+            const size_t n = sizeof(unsigned long);
+            for (size_t i = n; i + n <= pixels.size(); i += n)
+                if (pixels.compare(i, n, pixels, 0, n) != 0)
+                    return ::testing::AssertionSuccess();
+            if (std::chrono::steady_clock::now() > end)
+                return ::testing::AssertionFailure() << "the window shows nothing but one colour";
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
     }
 
     testsupport::TempDir dir;
@@ -153,7 +192,7 @@ TEST_F(Program, CrashQuitsWithoutOpeningTheShow)
     ASSERT_FALSE(dialog.empty()) << "no launcher dialog";
     EXPECT_EQ(windowSize(dialog), std::make_pair(450, 300));
     click(dialog, kCrash);
-    const e2e::ChildResult result = child->wait(20000);
+    const e2e::ChildResult result = child->wait(60000);
     EXPECT_EQ(result.status, 0) << result.output;
     // The quit line and nothing of the engine: no window, no context.
     EXPECT_EQ(result.lines(), std::vector<std::string>{"Quit demo"}) << result.output;
@@ -164,9 +203,9 @@ TEST_F(Program, ClosingTheDialogQuits)
     const std::string dialog = start();
     ASSERT_FALSE(dialog.empty()) << "no launcher dialog";
     // Changed settings do not matter when the viewer leaves.
-    click(dialog, kFullscreen);
+    ASSERT_TRUE(toggle(dialog, kFullscreen));
     ASSERT_TRUE(e2e::sendClose(kDialog));
-    const e2e::ChildResult result = child->wait(20000);
+    const e2e::ChildResult result = child->wait(60000);
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_EQ(result.lines(), std::vector<std::string>{"Quit demo"}) << result.output;
 }
@@ -175,9 +214,9 @@ TEST_F(Program, WithoutTheArchiveTheStartFailsWithItsMessages)
 {
     const std::string dialog = start();
     ASSERT_FALSE(dialog.empty()) << "no launcher dialog";
-    click(dialog, kFullscreen);
+    ASSERT_TRUE(toggle(dialog, kFullscreen));
     click(dialog, kDrive);
-    const e2e::ChildResult result = child->wait(30000);
+    const e2e::ChildResult result = child->wait(60000);
     EXPECT_NE(result.status, 0) << result.output;
     EXPECT_FALSE(result.timedOut);
     const std::vector<std::string> lines = result.lines();
@@ -199,9 +238,9 @@ TEST_F(Program, DriveRunsTheShowInAWindowUntilEscape)
     // The driver's generated code keeps allocations that leak reports cannot name.
     const std::string dialog = start({"ASAN_OPTIONS=detect_leaks=0"});
     ASSERT_FALSE(dialog.empty()) << "no launcher dialog";
-    click(dialog, kFullscreen);
+    ASSERT_TRUE(toggle(dialog, kFullscreen));
     click(dialog, kDrive);
-    ASSERT_TRUE(child->waitForLine("Run demo", 10000));
+    ASSERT_TRUE(child->waitForLine("Run demo", 60000));
 
     const std::string show = waitForWindow(kShowWindow, 60000);
     if (show.empty()) {
@@ -219,9 +258,8 @@ TEST_F(Program, DriveRunsTheShowInAWindowUntilEscape)
 
     // Keys reach the show once its loading is done and its callbacks are set.
     ASSERT_TRUE(child->waitForLine("[Demo Init]", 120000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    ASSERT_TRUE(e2e::sendEscape(kShowWindow));
-    const e2e::ChildResult result = child->wait(60000);
+    ASSERT_TRUE(e2e::sendUntilLine(*child, e2e::sendEscape, kShowWindow, "[Shutting Down]", 120000));
+    const e2e::ChildResult result = child->wait(120000);
     EXPECT_EQ(result.status, 0) << result.output;
     const std::vector<std::string> lines = result.lines();
     ASSERT_FALSE(lines.empty());

@@ -75,9 +75,10 @@ inline std::vector<std::optional<std::string>> audioDrivers()
     return {std::string("dummy"), std::nullopt, std::string("nosuchdriver")};
 }
 
-// Polls until done() or the timeout; returns done().
+// Polls until done() or the timeout; returns done(). The deadline is generous:
+// a loaded machine may hold up the audio thread for seconds.
 inline bool waitFor(const std::function<bool()>& done,
-                    std::chrono::milliseconds timeout = std::chrono::seconds(5))
+                    std::chrono::milliseconds timeout = std::chrono::seconds(30))
 {
     auto end = std::chrono::steady_clock::now() + timeout;
     while (!done() && std::chrono::steady_clock::now() < end)

@@ -207,6 +207,20 @@ const MelodyNote phraseSlow[] = {
     {0, 2, 72}, {2, 2, 69}, {4, 2, 71}, {6, 2, 74}, {8, 3, 76}, {11, 1, 74}, {12, 2, 72}, {14, 2, 71},
 };
 
+// What every part of a section needs to know of one of its bars.
+struct Bar {
+    int index;        // in the section
+    double b0;        // its first beat, from the start of the piece
+    double progress;  // of the section, 0 at its first bar
+    bool last;        // of the section
+    bool drums;       // the drums play
+    bool rolling;     // in the riser's snare roll
+    int rollBars;     // the roll's length
+    int intoRoll;     // bars since the roll started
+    int beats;        // beats of the bar that play
+    const Chord* chord;
+};
+
 // What a renderer plays: the kick's times only, the drums, bass and arpeggio, or the pads and lead.
 enum Group : unsigned { timing = 1, rhythm = 2, harmony = 4 };
 
@@ -232,6 +246,11 @@ public:
 
 private:
     int64_t frameAt(double beat) const { return static_cast<int64_t>(std::llround(beat * beatFrames)); }
+    // Frames of a voice of n frames from at that lie on the bus.
+    int64_t room(int64_t at, int64_t n) const
+    {
+        return std::clamp<int64_t>(static_cast<int64_t>(bus.frames) - at, 0, std::max<int64_t>(n, 0));
+    }
     const Chord& chordFor(const Section& s, int bar) const;
 
     void kick(int64_t at, double velocity);
@@ -247,6 +266,15 @@ private:
                   bool soft);
 
     void playSection(const Section& s, const Section* previous);
+    // One part in one bar of a section; the lead plays whole phrases.
+    void kickBar(const Section& s, const Bar& bar);
+    void snareBar(const Section& s, const Bar& bar);
+    void rollBar(const Bar& bar);
+    void hatsBar(const Section& s, const Bar& bar);
+    void bassBar(const Section& s, const Bar& bar);
+    void padBar(const Section& s, const Bar& bar);
+    void arpBar(const Section& s, const Bar& bar);
+    void leadSection(const Section& s);
 
     const Arrangement& arrangement;
     double beatFrames;
@@ -280,7 +308,7 @@ void Renderer::kick(int64_t at, double velocity)
     Decay sweep(0.03), body(0.26), tick(0.003);
     Svf clickFilter;
     clickFilter.tune(2500.0, 0.7);
-    for (int i = 0; i < n && at + i < static_cast<int64_t>(bus.frames); ++i) {
+    for (int64_t i = 0, end = room(at, n); i < end; ++i) {
         double t = i / rate;
         phase += (46.0 + 130.0 * sweep.next()) / rate;
         double tone = std::sin(twoPi * phase) * std::min(1.0, t / 0.0015) * body.next();
@@ -307,7 +335,7 @@ void Renderer::snare(int64_t at, double velocity)
     const int n = static_cast<int>(0.45 * rate);
     double phase = 0.0;
     Decay drop(0.01), bodyDecay(0.05), tailDecay(0.14);
-    for (int i = 0; i < n && at + i < static_cast<int64_t>(bus.frames); ++i) {
+    for (int64_t i = 0, end = room(at, n); i < end; ++i) {
         double t = i / rate;
         phase += 185.0 * (1.0 + 0.5 * drop.next()) / rate;
         double body = std::sin(twoPi * phase) * bodyDecay.next();
@@ -341,7 +369,7 @@ void Renderer::hat(int64_t at, double velocity, double decay)
     panGains(0.3, gl, gr);
     const int n = static_cast<int>(std::min(0.6, decay * 6.0) * rate);
     Decay fall(decay);
-    for (int i = 0; i < n && at + i < static_cast<int64_t>(bus.frames); ++i) {
+    for (int64_t i = 0, end = room(at, n); i < end; ++i) {
         double t = i / rate;
         f.run(noise.next());
         top.run(f.high);
@@ -362,7 +390,7 @@ void Renderer::crash(int64_t at)
     fr.tune(4500.0, 0.7);
     const int n = static_cast<int>(3.0 * rate);
     Decay fall(0.8);
-    for (int i = 0; i < n && at + i < static_cast<int64_t>(bus.frames); ++i) {
+    for (int64_t i = 0, end = room(at, n); i < end; ++i) {
         double t = i / rate;
         fl.run(a.next());
         fr.run(b.next());
@@ -380,7 +408,7 @@ void Renderer::riser(int64_t from, int64_t to)
     Noise a(seedFor(8, from)), b(seedFor(9, from));
     Svf fl, fr;
     const int64_t n = to - from;
-    for (int64_t i = 0; i < n; ++i) {
+    for (int64_t i = 0, end = room(from, n); i < end; ++i) {
         double x = static_cast<double>(i) / n;
         if (i % 16 == 0) {
             double hz = 300.0 * std::pow(30.0, x);
@@ -408,7 +436,7 @@ void Renderer::bassNote(int64_t at, int64_t length, int note, double cutoff, dou
     const int n = static_cast<int>((hold + 0.03) * rate);
     Decay pluck(0.08), level(0.1);
     Saw sine;  // its phase drives the sine under the saws
-    for (int i = 0; i < n && at + i < static_cast<int64_t>(bus.frames); ++i) {
+    for (int64_t i = 0, end = room(at, n); i < end; ++i) {
         double t = i / rate;
         double p = pluck.next();
         if (i % 16 == 0) {
@@ -451,7 +479,7 @@ void Renderer::padChord(int64_t at, int64_t length, const Chord& chord, double c
     const double hold = static_cast<double>(length) / rate;
     const int n = static_cast<int>((hold + 0.9) * rate);
     Decay fade(0.25);
-    for (int i = 0; i < n && at + i < static_cast<int64_t>(bus.frames); ++i) {
+    for (int64_t i = 0, end = room(at, n); i < end; ++i) {
         double t = i / rate;
         if (i % 32 == 0) {
             double x = std::min(1.0, t / hold);
@@ -490,7 +518,7 @@ void Renderer::arpNote(int64_t at, int note, double cutoff, double pan, double v
     const double hz = midiHz(note);
     const int n = static_cast<int>(0.4 * rate);
     Decay pluck(0.04), fall(0.1);
-    for (int i = 0; i < n && at + i < static_cast<int64_t>(bus.frames); ++i) {
+    for (int64_t i = 0, end = room(at, n); i < end; ++i) {
         double t = i / rate;
         double p = pluck.next();
         if (i % 16 == 0)
@@ -520,7 +548,7 @@ void Renderer::leadNote(int64_t at, int64_t length, int note, int fromNote, doub
     const int n = static_cast<int>((hold + release) * rate);
     Decay glide(0.025), pluck(0.15), level(0.2);
     double hz = midiHz(start);
-    for (int i = 0; i < n && at + i < static_cast<int64_t>(bus.frames); ++i) {
+    for (int64_t i = 0, end = room(at, n); i < end; ++i) {
         double t = i / rate;
         double g = glide.next(), p = pluck.next();
         if (i % 16 == 0) {
@@ -547,8 +575,7 @@ void Renderer::playSection(const Section& s, const Section* previous)
 {
     const int bpb = arrangement.beatsPerBar;
     const double first = static_cast<double>(s.startBar) * bpb;
-    const bool halftime = s.has("halftime"), riserOn = s.has("riser"), fadeout = s.has("fadeout");
-    const bool lift = s.has("lift"), backbeat = s.has("snare");
+    const bool riserOn = s.has("riser"), fadeout = s.has("fadeout");
     const int rollBars = std::max(2, s.bars / 4);
 
     if (s.has("kick") && (!previous || previous->has("riser") || !previous->has("kick")))
@@ -556,154 +583,209 @@ void Renderer::playSection(const Section& s, const Section* previous)
     if (riserOn)
         riser(frameAt(first + s.bars * bpb / 2.0), frameAt(first + s.bars * bpb));
 
-    for (int bar = 0; bar < s.bars; ++bar) {
-        const double b0 = first + bar * bpb;
-        const double progress = static_cast<double>(bar) / s.bars;
-        const bool lastBar = bar == s.bars - 1;
-        const bool drums = !(fadeout && bar >= s.bars / 2);
-        const bool rolling = riserOn && bar >= s.bars - rollBars;
-        // Beats of the bar that play: a riser leaves the last beat of its section empty.
-        const int beats = riserOn && lastBar ? bpb - 1 : bpb;
-        const Chord& chord = chordFor(s, bar);
+    for (int index = 0; index < s.bars; ++index) {
+        Bar bar;
+        bar.index = index;
+        bar.b0 = first + index * bpb;
+        bar.progress = static_cast<double>(index) / s.bars;
+        bar.last = index == s.bars - 1;
+        bar.drums = !(fadeout && index >= s.bars / 2);
+        bar.rolling = riserOn && index >= s.bars - rollBars;
+        bar.rollBars = rollBars;
+        bar.intoRoll = index - (s.bars - rollBars);
+        // A riser leaves the last beat of its section empty.
+        bar.beats = riserOn && bar.last ? bpb - 1 : bpb;
+        bar.chord = &chordFor(s, index);
 
-        if (s.has("kick") && drums) {
-            if (halftime) {
-                kick(frameAt(b0), 0.8);
-                kick(frameAt(b0 + 2.5), 0.6);
-            } else {
-                for (int beat = 0; beat < beats; ++beat)
-                    kick(frameAt(b0 + beat), 1.0);
-            }
-        }
-        if (backbeat && drums && !rolling) {
-            if (halftime) {
-                snare(frameAt(b0 + 2), 0.8);
-            } else {
-                for (int beat = 1; beat < beats; beat += 2)
-                    snare(frameAt(b0 + beat), 1.0);
-                // A fill into the next section.
-                if (lastBar && s.has("lead"))
-                    for (int k = 0; k < 4; ++k)
-                        snare(frameAt(b0 + 3 + k * 0.25), 0.45 + 0.15 * k);
-            }
-        }
-        if (rolling) {
-            const int rollStart = s.bars - rollBars;
-            for (double beat = 0; beat < beats; beat += 0.25) {
-                double at = (bar - rollStart) * bpb + beat;   // beats into the roll
-                double step = at < rollBars * bpb / 2.0 ? 1.0 : (at < rollBars * bpb * 0.85 ? 0.5 : 0.25);
-                if (std::fmod(at, step) > 1e-9)
-                    continue;
-                snare(frameAt(b0 + beat), 0.2 + 0.8 * at / (rollBars * bpb));
-            }
-        }
-        if (s.has("hats") && drums) {
-            if (halftime) {
-                for (int k = 0; k < beats * 2; ++k)
-                    hat(frameAt(b0 + k * 0.5), k % 2 ? 0.5 : 0.8, 0.03);
-            } else if (backbeat) {
-                static const double accents[4] = {0.55, 0.3, 0.9, 0.3};
-                for (int k = 0; k < beats * 4; ++k) {
-                    if (lift && k % 4 == 2)
-                        hat(frameAt(b0 + k * 0.25), 0.8, 0.16);
-                    else
-                        hat(frameAt(b0 + k * 0.25), accents[k % 4], 0.025);
-                }
-            } else {
-                for (int beat = 0; beat < beats; ++beat)
-                    hat(frameAt(b0 + beat + 0.5), 0.7 + 0.3 * progress, 0.06);
-            }
-        }
-        if (s.has("bass") && !(fadeout && bar >= s.bars - 2)) {
-            double cutoff = halftime ? 160.0 : lift ? 480.0 : 380.0;
-            if (riserOn)
-                cutoff = 220.0 + 700.0 * progress;
-            if (fadeout)
-                cutoff = 380.0 - 180.0 * progress;
-            if (halftime) {
-                bassNote(frameAt(b0), frameAt(2) - 2000, chord.root + 12, cutoff, 0.5);
-                bassNote(frameAt(b0 + 2), frameAt(2) - 2000, chord.root + 19, cutoff, 0.45);
-            } else {
-                static const int pattern[8] = {0, 0, 12, 0, 0, 12, 7, 12};
-                const Chord& next = chordFor(s, bar + 1);
-                int approach = next.root + 11;
-                while (!inScale(approach))
-                    --approach;
-                for (int k = 0; k < beats * 2; ++k) {
-                    int note = chord.root + pattern[k];
-                    if (k == 7 && bar % 2 == 1)
-                        note = approach;
-                    bassNote(frameAt(b0 + k * 0.5), static_cast<int64_t>(0.42 * beatFrames), note, cutoff,
-                             k % 2 ? 0.8 : 1.0);
-                }
-            }
-        }
-        if (s.has("pad")) {
-            double from = 2600.0, to = 2600.0, duck = s.has("kick") ? 0.5 : 0.0;
-            if (s.has("fadein")) {
-                from = 400.0 + 1800.0 * progress;
-                to = from + 1800.0 / s.bars;
-            } else if (riserOn) {
-                from = 700.0 + 3000.0 * progress;
-                to = from + 3000.0 / s.bars;
-            } else if (halftime) {
-                from = to = 1000.0;
-            } else if (lift) {
-                from = to = 2800.0;
-            } else if (fadeout) {
-                from = 2000.0 - 1200.0 * progress;
-                to = from - 1200.0 / s.bars;
-            }
-            if (fadeout && bar == s.bars - 2) {
-                padChord(frameAt(b0), frameAt(2 * bpb), chord, from, 500.0, 0.0);
-            } else if (!(fadeout && bar == s.bars - 1)) {
-                padChord(frameAt(b0), frameAt(bpb), chord, from, to, duck);
-            }
-        }
-        if (s.has("arp") && !(fadeout && bar >= s.bars - 2)) {
-            double cutoff = lift ? 4200.0 : 3000.0;
-            if (s.has("fadein"))
-                cutoff = 500.0 + 2500.0 * progress;
-            else if (riserOn)
-                cutoff = 1000.0 + 5000.0 * progress;
-            else if (halftime)
-                cutoff = 1100.0;
-            else if (fadeout)
-                cutoff = 3000.0 - 2200.0 * progress;
-            static const int order[8] = {0, 1, 2, 3, 4, 3, 2, 1};
-            const int tones[5] = {chord.notes[1] + 12, chord.notes[2] + 12, chord.notes[3] + 12,
-                                  chord.notes[1] + 24, chord.notes[2] + 24};
-            const double step = halftime ? 0.5 : 0.25;
-            const int count = static_cast<int>(beats / step);
-            for (int k = 0; k < count; ++k) {
-                double velocity = (k % 4 == 0 ? 1.0 : 0.7) * (lift ? 1.1 : 1.0);
-                arpNote(frameAt(b0 + k * step), tones[order[k % 8]], cutoff, k % 2 ? 0.35 : -0.35, velocity);
-            }
-        }
+        if (s.has("kick") && bar.drums)
+            kickBar(s, bar);
+        if (s.has("snare") && bar.drums && !bar.rolling)
+            snareBar(s, bar);
+        if (bar.rolling)
+            rollBar(bar);
+        if (s.has("hats") && bar.drums)
+            hatsBar(s, bar);
+        if (s.has("bass") && !(fadeout && index >= s.bars - 2))
+            bassBar(s, bar);
+        if (s.has("pad"))
+            padBar(s, bar);
+        if (s.has("arp") && !(fadeout && index >= s.bars - 2))
+            arpBar(s, bar);
     }
+    if (s.has("lead"))
+        leadSection(s);
+}
 
-    if (s.has("lead")) {
-        // In the breakdown the slow line enters halfway; elsewhere the two phrases alternate.
-        const int phraseBars = 4;
-        for (int bar = halftime ? s.bars / 2 : 0; bar + phraseBars <= s.bars; bar += phraseBars) {
-            const MelodyNote* notes = halftime ? phraseSlow : ((bar / phraseBars) % 2 ? phraseB : phraseA);
-            const size_t count = halftime ? std::size(phraseSlow)
-                                          : ((bar / phraseBars) % 2 ? std::size(phraseB) : std::size(phraseA));
-            const double b0 = first + bar * bpb;
-            int previousNote = -1;
-            for (size_t k = 0; k < count; ++k) {
-                const MelodyNote& m = notes[k];
-                int64_t at = frameAt(b0 + m.beat);
-                int64_t length = frameAt(m.beats) - 1500;
-                double brightness = halftime ? 1500.0 : lift ? 3800.0 : 2800.0;
-                leadNote(at, length, m.note, previousNote, brightness, halftime ? 0.8 : 1.0, halftime);
-                if (lift) {
-                    leadNote(at, length, m.note + 12, previousNote > 0 ? previousNote + 12 : -1, brightness, 0.35,
-                             false);
-                    leadNote(at, length, scaleStep(m.note, -2), -1, brightness * 0.8, 0.45, false);
-                }
-                previousNote = m.note;
+void Renderer::kickBar(const Section& s, const Bar& bar)
+{
+    if (s.has("halftime")) {
+        kick(frameAt(bar.b0), 0.8);
+        kick(frameAt(bar.b0 + arrangement.beatsPerBar * 0.625), 0.6);
+        return;
+    }
+    for (int beat = 0; beat < bar.beats; ++beat)
+        kick(frameAt(bar.b0 + beat), 1.0);
+}
+
+void Renderer::snareBar(const Section& s, const Bar& bar)
+{
+    const int bpb = arrangement.beatsPerBar;
+    if (s.has("halftime")) {
+        snare(frameAt(bar.b0 + bpb / 2.0), 0.8);
+        return;
+    }
+    for (int beat = 1; beat < bar.beats; beat += 2)
+        snare(frameAt(bar.b0 + beat), 1.0);
+    // A fill on the last beat, into the next section.
+    if (bar.last && s.has("lead"))
+        for (int k = 0; k < 4; ++k)
+            snare(frameAt(bar.b0 + bpb - 1 + k * 0.25), 0.45 + 0.15 * k);
+}
+
+void Renderer::rollBar(const Bar& bar)
+{
+    // The riser's snare roll: quarter beats, then eighths, then sixteenths.
+    const int bpb = arrangement.beatsPerBar;
+    const double rollBeats = static_cast<double>(bar.rollBars) * bpb;
+    for (double beat = 0; beat < bar.beats; beat += 0.25) {
+        const double at = bar.intoRoll * bpb + beat;  // beats into the roll
+        const double step = at < rollBeats / 2.0 ? 1.0 : (at < rollBeats * 0.85 ? 0.5 : 0.25);
+        if (std::fmod(at, step) > 1e-9)
+            continue;
+        snare(frameAt(bar.b0 + beat), 0.2 + 0.8 * at / rollBeats);
+    }
+}
+
+void Renderer::hatsBar(const Section& s, const Bar& bar)
+{
+    if (s.has("halftime")) {
+        for (int k = 0; k < bar.beats * 2; ++k)
+            hat(frameAt(bar.b0 + k * 0.5), k % 2 ? 0.5 : 0.8, 0.03);
+    } else if (s.has("snare")) {
+        static const double accents[4] = {0.55, 0.3, 0.9, 0.3};
+        const bool lift = s.has("lift");
+        for (int k = 0; k < bar.beats * 4; ++k) {
+            if (lift && k % 4 == 2)
+                hat(frameAt(bar.b0 + k * 0.25), 0.8, 0.16);
+            else
+                hat(frameAt(bar.b0 + k * 0.25), accents[k % 4], 0.025);
+        }
+    } else {
+        for (int beat = 0; beat < bar.beats; ++beat)
+            hat(frameAt(bar.b0 + beat + 0.5), 0.7 + 0.3 * bar.progress, 0.06);
+    }
+}
+
+void Renderer::bassBar(const Section& s, const Bar& bar)
+{
+    const bool halftime = s.has("halftime");
+    const Chord& chord = *bar.chord;
+    double cutoff = halftime ? 160.0 : s.has("lift") ? 480.0 : 380.0;
+    if (s.has("riser"))
+        cutoff = 220.0 + 700.0 * bar.progress;
+    if (s.has("fadeout"))
+        cutoff = 380.0 - 180.0 * bar.progress;
+    if (halftime) {
+        const double half = arrangement.beatsPerBar / 2.0;
+        const int64_t length = std::max<int64_t>(frameAt(half) - 2000, frameAt(half) / 2);
+        bassNote(frameAt(bar.b0), length, chord.root + 12, cutoff, 0.5);
+        bassNote(frameAt(bar.b0 + half), length, chord.root + 19, cutoff, 0.45);
+        return;
+    }
+    // Eighth notes; the last of every other bar leads to the next chord.
+    static const int pattern[8] = {0, 0, 12, 0, 0, 12, 7, 12};
+    const Chord& next = chordFor(s, bar.index + 1);
+    int approach = next.root + 11;
+    while (!inScale(approach))
+        --approach;
+    const int eighths = bar.beats * 2;
+    for (int k = 0; k < eighths; ++k) {
+        int note = chord.root + pattern[k % 8];
+        if (k == eighths - 1 && bar.index % 2 == 1)
+            note = approach;
+        bassNote(frameAt(bar.b0 + k * 0.5), static_cast<int64_t>(0.42 * beatFrames), note, cutoff,
+                 k % 2 ? 0.8 : 1.0);
+    }
+}
+
+void Renderer::padBar(const Section& s, const Bar& bar)
+{
+    const int bpb = arrangement.beatsPerBar;
+    const bool fadeout = s.has("fadeout");
+    const double progress = bar.progress;
+    double from = 2600.0, to = 2600.0, duck = s.has("kick") ? 0.5 : 0.0;
+    if (s.has("fadein")) {
+        from = 400.0 + 1800.0 * progress;
+        to = from + 1800.0 / s.bars;
+    } else if (s.has("riser")) {
+        from = 700.0 + 3000.0 * progress;
+        to = from + 3000.0 / s.bars;
+    } else if (s.has("halftime")) {
+        from = to = 1000.0;
+    } else if (s.has("lift")) {
+        from = to = 2800.0;
+    } else if (fadeout) {
+        from = 2000.0 - 1200.0 * progress;
+        to = from - 1200.0 / s.bars;
+    }
+    // The last chord of a fadeout is held over its last two bars.
+    if (fadeout && bar.index == s.bars - 2)
+        padChord(frameAt(bar.b0), frameAt(2 * bpb), *bar.chord, from, 500.0, 0.0);
+    else if (!(fadeout && bar.index == s.bars - 1))
+        padChord(frameAt(bar.b0), frameAt(bpb), *bar.chord, from, to, duck);
+}
+
+void Renderer::arpBar(const Section& s, const Bar& bar)
+{
+    const bool halftime = s.has("halftime"), lift = s.has("lift");
+    const double progress = bar.progress;
+    double cutoff = lift ? 4200.0 : 3000.0;
+    if (s.has("fadein"))
+        cutoff = 500.0 + 2500.0 * progress;
+    else if (s.has("riser"))
+        cutoff = 1000.0 + 5000.0 * progress;
+    else if (halftime)
+        cutoff = 1100.0;
+    else if (s.has("fadeout"))
+        cutoff = 3000.0 - 2200.0 * progress;
+    static const int order[8] = {0, 1, 2, 3, 4, 3, 2, 1};
+    const Chord& chord = *bar.chord;
+    const int tones[5] = {chord.notes[1] + 12, chord.notes[2] + 12, chord.notes[3] + 12, chord.notes[1] + 24,
+                          chord.notes[2] + 24};
+    const double step = halftime ? 0.5 : 0.25;
+    const int count = static_cast<int>(bar.beats / step);
+    for (int k = 0; k < count; ++k) {
+        double velocity = (k % 4 == 0 ? 1.0 : 0.7) * (lift ? 1.1 : 1.0);
+        arpNote(frameAt(bar.b0 + k * step), tones[order[k % 8]], cutoff, k % 2 ? 0.35 : -0.35, velocity);
+    }
+}
+
+void Renderer::leadSection(const Section& s)
+{
+    // In the breakdown the slow line enters halfway; elsewhere the two phrases
+    // alternate. A phrase lasts sixteen beats, whatever the bar.
+    const int bpb = arrangement.beatsPerBar;
+    const bool halftime = s.has("halftime"), lift = s.has("lift");
+    const int phraseBeats = 16;
+    const double first = static_cast<double>(s.startBar) * bpb;
+    int phrase = 0;
+    for (int beat = halftime ? (s.bars / 2) * bpb : 0; beat + phraseBeats <= s.bars * bpb;
+         beat += phraseBeats, ++phrase) {
+        const MelodyNote* notes = halftime ? phraseSlow : (phrase % 2 ? phraseB : phraseA);
+        const size_t count = halftime ? std::size(phraseSlow) : (phrase % 2 ? std::size(phraseB) : std::size(phraseA));
+        const double b0 = first + beat;
+        int previousNote = -1;
+        for (size_t k = 0; k < count; ++k) {
+            const MelodyNote& m = notes[k];
+            int64_t at = frameAt(b0 + m.beat);
+            int64_t length = frameAt(m.beats) - 1500;
+            double brightness = halftime ? 1500.0 : lift ? 3800.0 : 2800.0;
+            leadNote(at, length, m.note, previousNote, brightness, halftime ? 0.8 : 1.0, halftime);
+            if (lift) {
+                leadNote(at, length, m.note + 12, previousNote > 0 ? previousNote + 12 : -1, brightness, 0.35, false);
+                leadNote(at, length, scaleStep(m.note, -2), -1, brightness * 0.8, 0.45, false);
             }
+            previousNote = m.note;
         }
     }
 }
@@ -907,7 +989,9 @@ void Renderer::master(const MixTarget& target)
 
 Rendered renderMusic(const Arrangement& arrangement, const MixTarget& target)
 {
-    VLM_ASSERT(arrangement.tempo > 0 && arrangement.beatsPerBar > 0);
+    VLM_ASSERT(arrangement.tempo >= music::minTempo && arrangement.tempo <= music::maxTempo &&
+               arrangement.beatsPerBar >= 1 && arrangement.beatsPerBar <= music::maxBeatsPerBar &&
+               arrangement.totalMs() <= music::maxMs);
     const size_t frames = static_cast<size_t>(arrangement.barFrame(arrangement.totalBars(), sampleRate));
     Bus bus(frames);
     std::vector<float> kickEnvelope(frames);

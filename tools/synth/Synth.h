@@ -6,11 +6,14 @@
 // stays at the ceiling. Every noise source has a fixed seed: the same
 // arrangement gives the same samples.
 
-#include "tools/synth/Arrangement.h"
+#include "tools/arrangement/Arrangement.h"
 
 #include <vector>
 
 namespace synth {
+
+using music::Arrangement;
+using music::Section;
 
 constexpr int sampleRate = 44100;
 
@@ -23,7 +26,8 @@ struct Rendered {
     std::vector<float> left, right;
 };
 
-// The arrangement's total length exactly, at sampleRate.
+// The arrangement's total length exactly, at sampleRate. The arrangement is
+// one the reader accepts.
 Rendered renderMusic(const Arrangement& arrangement, const MixTarget& target = MixTarget());
 
 }  // namespace synth

@@ -1,9 +1,10 @@
 // synth <arrangement.txt> <output.mp3>
 // Renders the soundtrack from its arrangement and encodes it as 320 kbit/s MP3,
 // then decodes the file again and reports its length and levels per section.
+// A fault of the arrangement stops it with "<file>:<line>: <what>" on standard
+// error and exit status 1.
 
 #include "tools/synth/Analysis.h"
-#include "tools/synth/Arrangement.h"
 #include "tools/synth/Mp3.h"
 #include "tools/synth/Synth.h"
 
@@ -26,13 +27,13 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        std::cout << "usage: synth <arrangement.txt> <output.mp3>" << std::endl;
+        std::cerr << "usage: synth <arrangement.txt> <output.mp3>" << std::endl;
         return 2;
     }
     synth::Arrangement arrangement;
     std::string error;
-    if (!synth::readArrangement(argv[1], arrangement, error)) {
-        std::cout << "synth: " << error << std::endl;
+    if (!music::readArrangement(argv[1], arrangement, error)) {
+        std::cerr << error << std::endl;
         return 1;
     }
 
@@ -41,18 +42,18 @@ int main(int argc, char** argv)
     double renderSeconds = secondsSince(start);
     start = std::chrono::steady_clock::now();
     if (!synth::encodeMp3(music.left, music.right, synth::sampleRate, 320, argv[2], error)) {
-        std::cout << "synth: " << error << std::endl;
+        std::cerr << "synth: " << error << std::endl;
         return 1;
     }
     double encodeSeconds = secondsSince(start);
 
     synth::DecodedMp3 decoded;
     if (!synth::decodeMp3(argv[2], decoded, error)) {
-        std::cout << "synth: " << error << std::endl;
+        std::cerr << "synth: " << error << std::endl;
         return 1;
     }
     if (decoded.left.size() != music.left.size()) {
-        std::cout << "synth: the MP3 decodes to " << decoded.left.size() << " frames, not "
+        std::cerr << "synth: the MP3 decodes to " << decoded.left.size() << " frames, not "
                   << music.left.size() << std::endl;
         return 1;
     }

@@ -11,7 +11,11 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <limits>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -59,15 +63,17 @@ bool toInteger(const std::string& text, int& value)
     return true;
 }
 
+// False for a file that cannot be read, a folder among them.
 bool readText(const std::string& path, std::string& text)
 {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    text = all.str();
-    return true;
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
 }
 
 std::string folderOf(const std::string& path)
@@ -113,7 +119,7 @@ const TimelineTrack* TimelineInstance::findTrack(const std::string& track) const
     return nullptr;
 }
 
-Timeline::Timeline() : tempo(120), beatsPerBar(4), tempoSet(false) {}
+Timeline::Timeline() : tempo(120), beatsPerBar(4), tempoLine(0), arrangementLine(0) {}
 
 const TimelineInstance* Timeline::findInstance(const std::string& name) const
 {
@@ -147,6 +153,10 @@ bool Timeline::parseDuration(const std::string& text, double& ms, std::string& w
             continue;
         const double scale[] = {1.0, 1000.0, beatMs, beatMs * beatsPerBar};
         ms = n * scale[u.kind];
+        if (!(std::fabs(ms) <= maxMs)) {
+            why = music::quote(text) + " is longer than the music's 20 minutes";
+            return false;
+        }
         return true;
     }
     double n = 0;
@@ -154,7 +164,7 @@ bool Timeline::parseDuration(const std::string& text, double& ms, std::string& w
         ms = 0;
         return true;
     }
-    why = "'" + text + "' is not a duration (use s, ms, beats or bars, e.g. 2beats)";
+    why = music::quote(text) + " is not a duration (use s, ms, beats or bars, e.g. 2beats)";
     return false;
 }
 
@@ -170,10 +180,10 @@ bool Timeline::parseTime(const std::string& text, double& ms, std::string& why) 
         double beat = 0;
         if (!toInteger(base.substr(0, colon), bar) || !toNumber(base.substr(colon + 1), beat) || bar < 0 ||
             beat < 1) {
-            why = "'" + base + "' is not a bar:beat time (bars from 0, beats from 1, e.g. 16:1)";
+            why = music::quote(base) + " is not a bar:beat time (bars from 0, beats from 1, e.g. 16:1)";
             return false;
         }
-        ms = (bar * beatsPerBar + (beat - 1)) * 60000.0 / tempo;
+        ms = (static_cast<double>(bar) * beatsPerBar + (beat - 1)) * 60000.0 / tempo;
     } else if (const TimelineSection* s = findSection(base)) {
         ms = s->startMs;
     } else if (base.size() > 4 && base.compare(base.size() - 4, 4, ".end") == 0 &&
@@ -191,11 +201,11 @@ bool Timeline::parseTime(const std::string& text, double& ms, std::string& why) 
         ms = n * 1000.0;
     } else {
         if (toNumber(base, n))
-            why = "'" + base + "' has no unit (write " + base + "s, or a bar:beat time)";
+            why = music::quote(base) + " has no unit (write " + music::quote(base + "s") + ", or a bar:beat time)";
         else if (isName(base) || base.find('.') != std::string::npos)
-            why = "unknown section '" + base + "'";
+            why = "unknown section " + music::quote(base);
         else
-            why = "'" + base + "' is not a time";
+            why = music::quote(base) + " is not a time";
         return false;
     }
     while (cut != std::string::npos) {
@@ -208,65 +218,79 @@ bool Timeline::parseTime(const std::string& text, double& ms, std::string& why) 
         cut = next;
     }
     if (ms < 0) {
-        why = "'" + text + "' lies before the start of the show";
+        why = music::quote(text) + " lies before the start of the show";
+        return false;
+    }
+    if (!(ms <= maxMs)) {
+        why = music::quote(text) + " lies after the music's 20 minutes";
         return false;
     }
     return true;
 }
 
-bool Timeline::readArrangement(const std::string& path, const std::string& from, int line, std::string& error)
-{
-    std::string text;
-    const std::string full = !path.empty() && path[0] == '/' ? path : folderOf(from) + path;
-    if (!readText(full, text)) {
-        error = where(from, line) + "cannot read the arrangement '" + full + "'";
+// The words of a line of the source.
+struct Timeline::Words : std::vector<std::string> {
+    using std::vector<std::string>::vector;
+};
+
+struct Timeline::ParseState {
+    const std::string& fileName;
+    std::string& error;
+    int line = 0;
+    TimelineInstance* instance = nullptr;
+    TimelineTrack* track = nullptr;  // open for keys
+    std::map<unsigned, int> keyLines;  // the lines of the open track's keys, by row
+    // An open repeat block: its range, step, first line and keys by offset.
+    bool inRepeat = false;
+    double repeatFrom = 0, repeatUntil = 0, repeatEvery = 0;
+    int repeatLine = 0;
+    std::vector<std::pair<double, TimelineKey>> repeatKeys;
+
+    bool fail(const std::string& what)
+    {
+        error = where(fileName, line) + what;
         return false;
     }
-    std::istringstream in(text);
-    std::string raw;
-    int n = 0;
-    while (std::getline(in, raw)) {
-        ++n;
-        const std::vector<std::string> w = words(raw.substr(0, raw.find('#')));
-        if (w.empty())
-            continue;
-        const std::string at = where(full, n);
-        if (w[0] == "tempo" && w.size() == 2) {
-            double t = 0;
-            if (!toNumber(w[1], t) || t <= 0) {
-                error = at + "bad tempo '" + w[1] + "'";
-                return false;
-            }
-            if (!tempoSet)
-                tempo = t;
-        } else if (w[0] == "beats_per_bar" && w.size() == 2) {
-            if (!toInteger(w[1], beatsPerBar) || beatsPerBar < 1) {
-                error = at + "bad beats_per_bar '" + w[1] + "'";
-                return false;
-            }
-        } else if (w[0] == "section" && w.size() >= 4) {
-            int start = 0, bars = 0;
-            if (!toInteger(w[2], start) || !toInteger(w[3], bars) || start < 0 || bars < 1) {
-                error = at + "a section needs a start bar and a number of bars";
-                return false;
-            }
-            if (findSection(w[1])) {
-                error = at + "section '" + w[1] + "' is named twice";
-                return false;
-            }
-            const double barMs = beatsPerBar * 60000.0 / tempo;
-            sections.push_back({w[1], start * barMs, (start + bars) * barMs});
-        }
-        // Other statements of the arrangement belong to the synthesiser.
+};
+
+namespace {
+
+// A key's value: a number that a float holds.
+bool toValue(const std::string& text, float& value, std::string& why)
+{
+    double d = 0;
+    if (!toNumber(text, d)) {
+        why = music::quote(text) + " is not a number";
+        return false;
+    }
+    if (std::fabs(d) > std::numeric_limits<float>::max()) {
+        why = music::quote(text) + " is too large for a track value";
+        return false;
+    }
+    value = static_cast<float>(d);
+    return true;
+}
+
+// The value and the optional interpolation of a key: words 1 and 2.
+bool keyValue(const std::vector<std::string>& w, float& value, int& type, std::string& why)
+{
+    if (!toValue(w[1], value, why))
+        return false;
+    type = w.size() == 3 ? timelineInterpolation(w[2]) : 0;
+    if (type < 0) {
+        why = "unknown interpolation " + music::quote(w[2]) + " (linear, easeout, easein, step, quad)";
+        return false;
     }
     return true;
 }
+
+}  // namespace
 
 bool Timeline::parseFile(const std::string& path, std::string& error)
 {
     std::string text;
     if (!readText(path, text)) {
-        error = path + ": cannot read the timeline";
+        error = path + ":1: cannot read the timeline";
         return false;
     }
     return parse(text, path, error);
@@ -275,221 +299,291 @@ bool Timeline::parseFile(const std::string& path, std::string& error)
 bool Timeline::parse(const std::string& text, const std::string& fileName, std::string& error)
 {
     source = fileName;
+    inputs = {fileName};
+    ParseState p{fileName, error, 0, nullptr, nullptr, {}, false, 0, 0, 0, 0, {}};
     std::istringstream in(text);
-    std::string raw;
-    int line = 0;
-    TimelineInstance* instance = nullptr;
-    TimelineTrack* track = nullptr;
-    // An open repeat block: its range, step and first line.
-    bool inRepeat = false;
-    double repeatFrom = 0, repeatUntil = 0, repeatEvery = 0;
-    int repeatLine = 0;
-    std::vector<std::pair<double, TimelineKey>> repeatKeys;
-    // Where each key row of the current track was given, to report doubles.
-    auto fail = [&](const std::string& what) {
-        error = where(fileName, line) + what;
-        return false;
-    };
-    auto addKey = [&](TimelineTrack& t, const TimelineKey& key) {
-        for (const TimelineKey& k : t.keys)
-            if (k.row == key.row) {
-                error = where(fileName, key.line) + "track '" + t.name + "' has two keys at row " +
-                        std::to_string(key.row) + " (the other on line " + std::to_string(k.line) + ")";
-                return false;
-            }
-        t.keys.push_back(key);
-        return true;
-    };
-    auto timeArg = [&](const std::string& word, double& ms) {
-        std::string why;
-        if (parseTime(word, ms, why))
-            return true;
-        error = where(fileName, line) + why;
-        return false;
-    };
-
-    while (std::getline(in, raw)) {
-        ++line;
+    for (std::string raw; std::getline(in, raw);) {
+        ++p.line;
         const std::vector<std::string> w = words(raw.substr(0, raw.find('#')));
         if (w.empty())
             continue;
-        const std::string& op = w[0];
-
-        if (inRepeat) {
-            if (op == "end" && w.size() == 1) {
-                inRepeat = false;
-                if (repeatKeys.empty())
-                    return fail("the repeat block of line " + std::to_string(repeatLine) + " has no keys");
-                for (double t = repeatFrom; t < repeatUntil - 1e-6; t += repeatEvery)
-                    for (const auto& k : repeatKeys) {
-                        TimelineKey key = k.second;
-                        const long long row = toRow(t + k.first);
-                        if (row > foreverRow)
-                            continue;
-                        key.row = static_cast<unsigned>(row);
-                        if (!addKey(*track, key))
-                            return false;
-                    }
-                repeatKeys.clear();
-                continue;
-            }
-            if (op.empty() || op[0] != '+' || w.size() < 2 || w.size() > 3)
-                return fail("inside repeat: write '+<duration> <value> [interpolation]' or 'end'");
-            double offset = 0, value = 0;
-            std::string why;
-            if (!parseDuration(op.substr(1), offset, why))
-                return fail(why);
-            if (!toNumber(w[1], value))
-                return fail("'" + w[1] + "' is not a number");
-            const int type = w.size() == 3 ? timelineInterpolation(w[2]) : 0;
-            if (type < 0)
-                return fail("unknown interpolation '" + w[2] + "' (linear, easeout, easein, step, quad)");
-            repeatKeys.push_back({offset, TimelineKey{0, type, static_cast<float>(value), line}});
-            continue;
-        }
-
-        if (op == "tempo" || op == "beats_per_bar") {
-            if (instance)
-                return fail("'" + op + "' belongs before the first instance");
-            if (w.size() != 2)
-                return fail("'" + op + "' takes one number");
-            if (op == "tempo") {
-                if (!toNumber(w[1], tempo) || tempo <= 0)
-                    return fail("bad tempo '" + w[1] + "'");
-                tempoSet = true;
-            } else if (!toInteger(w[1], beatsPerBar) || beatsPerBar < 1) {
-                return fail("bad beats_per_bar '" + w[1] + "'");
-            }
-        } else if (op == "arrangement") {
-            if (instance)
-                return fail("'arrangement' belongs before the first instance");
-            if (w.size() != 2)
-                return fail("'arrangement' takes one file name");
-            if (!readArrangement(w[1], fileName, line, error))
-                return false;
-        } else if (op == "section") {
-            if (w.size() < 3 || w.size() > 4 || !isName(w[1]))
-                return fail("write 'section <name> <start bar> [<bars>]'");
-            int start = 0, bars = -1;
-            if (!toInteger(w[2], start) || start < 0 || (w.size() == 4 && (!toInteger(w[3], bars) || bars < 1)))
-                return fail("a section starts at a whole bar and lasts whole bars");
-            if (findSection(w[1]))
-                return fail("section '" + w[1] + "' is named twice");
-            const double barMs = beatsPerBar * 60000.0 / tempo;
-            sections.push_back({w[1], start * barMs, bars < 0 ? -1.0 : (start + bars) * barMs});
-        } else if (op == "instance") {
-            if (w.size() != 2 && !(w.size() == 4 && w[2] == "priority"))
-                return fail("write 'instance <name> [priority <n>]'");
-            if (!isName(w[1]))
-                return fail("'" + w[1] + "' is not an instance name");
-            if (findInstance(w[1]))
-                return fail("instance '" + w[1] + "' is declared twice (line " +
-                            std::to_string(findInstance(w[1])->line) + ")");
-            // Without a priority an instance draws after every one declared before it.
-            int priority = 0;
-            for (const TimelineInstance& other : instances)
-                priority = std::max(priority, other.priority + 1);
-            if (w.size() == 4 && (!toInteger(w[3], priority) || priority < 0))
-                return fail("a priority is a whole number of 0 or more");
-            for (const TimelineInstance& other : instances)
-                if (other.priority == priority)
-                    return fail("instance '" + w[1] + "' has the priority of '" + other.name + "' (" +
-                                std::to_string(priority) + "): the drawing order would be left to chance");
-            instances.push_back({w[1], priority, line, {}, {}});
-            instance = &instances.back();
-            track = nullptr;
-        } else if (op == "run") {
-            if (!instance)
-                return fail("'run' outside an instance");
-            if (w.size() != 3 && !(w.size() == 5 && w[3] == "into"))
-                return fail("write 'run <from> <until> [into <framebuffer>]'");
-            double from = 0, until = 0;
-            if (!timeArg(w[1], from))
-                return false;
-            const bool forever = w[2] == "forever";
-            if (!forever && !timeArg(w[2], until))
-                return false;
-            const long long start = toRow(from);
-            const long long stop = forever ? foreverRow : toRow(until) - 1;
-            if (stop <= start)
-                return fail("the run ends before it starts (rows " + std::to_string(start) + " to " +
-                            std::to_string(stop) + ")");
-            if (stop > foreverRow)
-                return fail("the run ends after the end of the show (99 minutes)");
-            if (!instance->runs.empty() && start <= instance->runs.back().stop)
-                return fail("the run starts at row " + std::to_string(start) +
-                            ", before the run of line " + std::to_string(instance->runs.back().line) +
-                            " has ended (row " + std::to_string(instance->runs.back().stop) + ")");
-            instance->runs.push_back({static_cast<unsigned>(start), static_cast<unsigned>(stop),
-                                      w.size() == 5 ? w[4] : std::string("screen"), line});
-            track = nullptr;
-        } else if (op == "track") {
-            if (!instance)
-                return fail("'track' outside an instance");
-            if (w.size() != 2 && !(w.size() == 4 && w[2] == "="))
-                return fail("write 'track <name>' or 'track <name> = <value>'");
-            if (const TimelineTrack* old = instance->findTrack(w[1]))
-                return fail("track '" + w[1] + "' of '" + instance->name + "' is given twice (line " +
-                            std::to_string(old->line) + ")");
-            instance->tracks.push_back({w[1], {}, line});
-            track = &instance->tracks.back();
-            if (w.size() == 4) {
-                double value = 0;
-                if (!toNumber(w[3], value))
-                    return fail("'" + w[3] + "' is not a number");
-                track->keys.push_back({0, 0, static_cast<float>(value), line});
-                track = nullptr;  // complete
-            }
-        } else if (op == "repeat") {
-            if (!track)
-                return fail("'repeat' outside a track");
-            if (w.size() != 5 || w[3] != "every")
-                return fail("write 'repeat <from> <until> every <duration>'");
-            if (!timeArg(w[1], repeatFrom) || !timeArg(w[2], repeatUntil))
-                return false;
-            std::string why;
-            if (!parseDuration(w[4], repeatEvery, why))
-                return fail(why);
-            if (repeatEvery < msPerRow)
-                return fail("repeat every " + w[4] + " is shorter than a row (50 ms)");
-            if (repeatUntil <= repeatFrom)
-                return fail("the repeat ends before it starts");
-            inRepeat = true;
-            repeatLine = line;
-        } else if (op == "end") {
-            return fail("'end' without a repeat");
-        } else {
-            // A key of the current track.
-            if (!track) {
-                if (!instance)
-                    return fail("unknown statement '" + op + "'");
-                return fail("'" + op + "' is no statement, and no track is open for a key");
-            }
-            if (w.size() < 2 || w.size() > 3)
-                return fail("a key is '<time> <value> [interpolation]'");
-            double ms = 0, value = 0;
-            if (!timeArg(op, ms))
-                return false;
-            if (!toNumber(w[1], value))
-                return fail("'" + w[1] + "' is not a number");
-            const int type = w.size() == 3 ? timelineInterpolation(w[2]) : 0;
-            if (type < 0)
-                return fail("unknown interpolation '" + w[2] + "' (linear, easeout, easein, step, quad)");
-            const long long row = toRow(ms);
-            if (row > foreverRow)
-                return fail("the key lies after the end of the show (99 minutes)");
-            if (!addKey(*track, {static_cast<unsigned>(row), type, static_cast<float>(value), line}))
-                return false;
-        }
+        if (!(p.inRepeat ? parseRepeatLine(Words(w.begin(), w.end()), p) : parseLine(Words(w.begin(), w.end()), p)))
+            return false;
     }
-    if (inRepeat) {
-        line = repeatLine;
-        return fail("the repeat block has no 'end'");
+    if (p.inRepeat) {
+        p.line = p.repeatLine;
+        return p.fail("the repeat block has no 'end'");
     }
     for (TimelineInstance& i : instances)
         for (TimelineTrack& t : i.tracks)
             std::stable_sort(t.keys.begin(), t.keys.end(),
                              [](const TimelineKey& a, const TimelineKey& b) { return a.row < b.row; });
+    return true;
+}
+
+bool Timeline::parseLine(const Words& w, ParseState& p)
+{
+    const std::string& op = w[0];
+    if (op == "tempo" || op == "beats_per_bar")
+        return parseSetting(w, p);
+    if (op == "arrangement")
+        return parseArrangementStatement(w, p);
+    if (op == "section")
+        return parseSection(w, p);
+    if (op == "instance")
+        return parseInstance(w, p);
+    if (op == "run")
+        return parseRun(w, p);
+    if (op == "track")
+        return parseTrack(w, p);
+    if (op == "repeat")
+        return parseRepeat(w, p);
+    if (op == "end")
+        return p.fail("'end' without a repeat");
+    return parseKey(w, p);
+}
+
+bool Timeline::parseSetting(const Words& w, ParseState& p)
+{
+    const std::string& op = w[0];
+    if (p.instance)
+        return p.fail("'" + op + "' belongs before the first instance");
+    if (arrangementLine)
+        return p.fail("'" + op + "' comes from the arrangement of line " + std::to_string(arrangementLine) +
+                      ": the timeline would move its bars off the music");
+    if (w.size() != 2)
+        return p.fail("'" + op + "' takes one number");
+    if (op == "tempo") {
+        if (!toNumber(w[1], tempo) || tempo <= 0)
+            return p.fail("bad tempo " + music::quote(w[1]));
+        if (tempo < music::minTempo || tempo > music::maxTempo)
+            return p.fail("tempo " + music::quote(w[1]) + " lies outside " + std::to_string(music::minTempo) +
+                          " to " + std::to_string(music::maxTempo) + " beats a minute");
+    } else if (!toInteger(w[1], beatsPerBar) || beatsPerBar < 1 || beatsPerBar > music::maxBeatsPerBar) {
+        return p.fail("bad beats_per_bar " + music::quote(w[1]) + " (1 to " +
+                      std::to_string(music::maxBeatsPerBar) + ")");
+    }
+    if (!tempoLine)
+        tempoLine = p.line;
+    return true;
+}
+
+bool Timeline::parseArrangementStatement(const Words& w, ParseState& p)
+{
+    if (p.instance)
+        return p.fail("'arrangement' belongs before the first instance");
+    if (w.size() != 2)
+        return p.fail("'arrangement' takes one file name");
+    if (arrangementLine)
+        return p.fail("a second arrangement (the first on line " + std::to_string(arrangementLine) + ")");
+    if (tempoLine)
+        return p.fail("the arrangement gives the tempo and beats_per_bar, set on line " +
+                      std::to_string(tempoLine) + " already");
+    const std::string full = !w[1].empty() && w[1][0] == '/' ? w[1] : folderOf(p.fileName) + w[1];
+    music::Arrangement arrangement;
+    if (!music::readArrangement(full, arrangement, p.error))
+        return false;
+    inputs.push_back(full);
+    arrangementLine = p.line;
+    tempo = arrangement.tempo;
+    beatsPerBar = arrangement.beatsPerBar;
+    for (const music::Section& s : arrangement.sections) {
+        if (findSection(s.name))
+            return p.fail("section " + music::quote(s.name) + " of the arrangement is named here already");
+        sections.push_back({s.name, arrangement.barMsExact(s.startBar), arrangement.barMsExact(s.endBar())});
+    }
+    return true;
+}
+
+bool Timeline::parseSection(const Words& w, ParseState& p)
+{
+    if (w.size() < 3 || w.size() > 4 || !isName(w[1]))
+        return p.fail("write 'section <name> <start bar> [<bars>]'");
+    int start = 0, bars = -1;
+    if (!toInteger(w[2], start) || start < 0 || (w.size() == 4 && (!toInteger(w[3], bars) || bars < 1)))
+        return p.fail("a section starts at a whole bar and lasts whole bars");
+    if (findSection(w[1]))
+        return p.fail("section " + music::quote(w[1]) + " is named twice");
+    const double barMs = beatsPerBar * 60000.0 / tempo;
+    const double startMs = start * barMs, endMs = bars < 0 ? -1.0 : (static_cast<double>(start) + bars) * barMs;
+    if (startMs > maxMs || endMs > maxMs)
+        return p.fail("section " + music::quote(w[1]) + " lies after the music's 20 minutes");
+    sections.push_back({w[1], startMs, endMs});
+    return true;
+}
+
+bool Timeline::parseInstance(const Words& w, ParseState& p)
+{
+    if (w.size() != 2 && !(w.size() == 4 && w[2] == "priority"))
+        return p.fail("write 'instance <name> [priority <n>]'");
+    if (!isName(w[1]))
+        return p.fail(music::quote(w[1]) + " is not an instance name");
+    if (const TimelineInstance* old = findInstance(w[1]))
+        return p.fail("instance '" + w[1] + "' is declared twice (line " + std::to_string(old->line) + ")");
+    // Without a priority an instance draws after every one declared before it.
+    int priority = 0;
+    for (const TimelineInstance& other : instances)
+        priority = std::max(priority, other.priority + 1);
+    if (w.size() == 4 && (!toInteger(w[3], priority) || priority < 0))
+        return p.fail("a priority is a whole number of 0 or more");
+    for (const TimelineInstance& other : instances)
+        if (other.priority == priority)
+            return p.fail("instance '" + w[1] + "' has the priority of '" + other.name + "' (" +
+                          std::to_string(priority) + "): the drawing order would be left to chance");
+    instances.push_back({w[1], priority, p.line, {}, {}});
+    p.instance = &instances.back();
+    p.track = nullptr;
+    return true;
+}
+
+bool Timeline::parseRun(const Words& w, ParseState& p)
+{
+    if (!p.instance)
+        return p.fail("'run' outside an instance");
+    if (w.size() != 3 && !(w.size() == 5 && w[3] == "into"))
+        return p.fail("write 'run <from> <until> [into <framebuffer>]'");
+    double from = 0, until = 0;
+    std::string why;
+    if (!parseTime(w[1], from, why))
+        return p.fail(why);
+    const bool forever = w[2] == "forever";
+    if (!forever && !parseTime(w[2], until, why))
+        return p.fail(why);
+    const long long start = toRow(from);
+    const long long stop = forever ? foreverRow : toRow(until) - 1;
+    if (stop <= start)
+        return p.fail("the run ends before it starts (rows " + std::to_string(start) + " to " +
+                      std::to_string(stop) + ")");
+    std::vector<TimelineRun>& runs = p.instance->runs;
+    if (!runs.empty() && start <= runs.back().stop)
+        return p.fail("the run starts at row " + std::to_string(start) + ", before the run of line " +
+                      std::to_string(runs.back().line) + " has ended (row " + std::to_string(runs.back().stop) +
+                      ")");
+    runs.push_back({static_cast<unsigned>(start), static_cast<unsigned>(stop),
+                    w.size() == 5 ? w[4] : std::string("screen"), p.line});
+    p.track = nullptr;
+    return true;
+}
+
+bool Timeline::parseTrack(const Words& w, ParseState& p)
+{
+    if (!p.instance)
+        return p.fail("'track' outside an instance");
+    if (w.size() != 2 && !(w.size() == 4 && w[2] == "="))
+        return p.fail("write 'track <name>' or 'track <name> = <value>'");
+    if (const TimelineTrack* old = p.instance->findTrack(w[1]))
+        return p.fail("track '" + w[1] + "' of '" + p.instance->name + "' is given twice (line " +
+                      std::to_string(old->line) + ")");
+    p.instance->tracks.push_back({w[1], {}, p.line});
+    p.track = &p.instance->tracks.back();
+    p.keyLines.clear();
+    if (w.size() == 4) {
+        float value = 0;
+        std::string why;
+        if (!toValue(w[3], value, why))
+            return p.fail(why);
+        p.track->keys.push_back({0, 0, value, p.line});
+        p.track = nullptr;  // complete
+    }
+    return true;
+}
+
+bool Timeline::parseRepeat(const Words& w, ParseState& p)
+{
+    if (!p.track)
+        return p.fail("'repeat' outside a track");
+    if (w.size() != 5 || w[3] != "every")
+        return p.fail("write 'repeat <from> <until> every <duration>'");
+    std::string why;
+    if (!parseTime(w[1], p.repeatFrom, why) || !parseTime(w[2], p.repeatUntil, why) ||
+        !parseDuration(w[4], p.repeatEvery, why))
+        return p.fail(why);
+    if (p.repeatEvery < msPerRow)
+        return p.fail("repeat every " + (w[4].size() > 40 ? music::quote(w[4]) : w[4]) + " is shorter than a row (50 ms)");
+    if (p.repeatUntil <= p.repeatFrom)
+        return p.fail("the repeat ends before it starts");
+    p.inRepeat = true;
+    p.repeatLine = p.line;
+    return true;
+}
+
+bool Timeline::parseRepeatLine(const Words& w, ParseState& p)
+{
+    const std::string& op = w[0];
+    if (op == "end" && w.size() == 1)
+        return endRepeat(p);
+    if (op.empty() || op[0] != '+' || w.size() < 2 || w.size() > 3)
+        return p.fail("inside repeat: write '+<duration> <value> [interpolation]' or 'end'");
+    double offset = 0;
+    float value = 0;
+    int type = 0;
+    std::string why;
+    if (!parseDuration(op.substr(1), offset, why) || !keyValue(w, value, type, why))
+        return p.fail(why);
+    if (p.repeatFrom + offset < 0)
+        return p.fail("the repeat's first key " + music::quote(op) + " lies before the start of the show");
+    p.repeatKeys.push_back({offset, TimelineKey{0, type, value, p.line}});
+    return true;
+}
+
+bool Timeline::endRepeat(ParseState& p)
+{
+    p.inRepeat = false;
+    if (p.repeatKeys.empty())
+        return p.fail("the repeat block of line " + std::to_string(p.repeatLine) + " has no keys");
+    // A track holds at most one key a row: more keys than rows cannot be.
+    const double times = std::ceil((p.repeatUntil - p.repeatFrom) / p.repeatEvery - 1e-9);
+    const double keys = times * static_cast<double>(p.repeatKeys.size());
+    const double rows = maxMs / msPerRow + 1;
+    if (keys > rows) {
+        p.line = p.repeatLine;
+        return p.fail("the repeat makes " + std::to_string(static_cast<long long>(keys)) + " keys, more than the " +
+                      std::to_string(static_cast<long long>(rows)) + " rows of the music");
+    }
+    for (double t = p.repeatFrom; t < p.repeatUntil - 1e-6; t += p.repeatEvery)
+        for (const auto& k : p.repeatKeys) {
+            TimelineKey key = k.second;
+            const double ms = t + k.first;
+            if (!(ms <= maxMs)) {
+                p.line = key.line;
+                return p.fail("the repeat's key lies after the music's 20 minutes");
+            }
+            key.row = static_cast<unsigned>(toRow(ms));
+            if (!addKey(key, p))
+                return false;
+        }
+    p.repeatKeys.clear();
+    return true;
+}
+
+bool Timeline::parseKey(const Words& w, ParseState& p)
+{
+    const std::string& op = w[0];
+    if (!p.track) {
+        if (!p.instance)
+            return p.fail("unknown statement " + music::quote(op));
+        return p.fail(music::quote(op) + " is no statement, and no track is open for a key");
+    }
+    if (w.size() < 2 || w.size() > 3)
+        return p.fail("a key is '<time> <value> [interpolation]'");
+    double ms = 0;
+    float value = 0;
+    int type = 0;
+    std::string why;
+    if (!parseTime(op, ms, why) || !keyValue(w, value, type, why))
+        return p.fail(why);
+    return addKey({static_cast<unsigned>(toRow(ms)), type, value, p.line}, p);
+}
+
+bool Timeline::addKey(const TimelineKey& key, ParseState& p)
+{
+    auto placed = p.keyLines.emplace(key.row, key.line);
+    if (!placed.second) {
+        p.error = where(p.fileName, key.line) + "track '" + p.track->name + "' has two keys at row " +
+                  std::to_string(key.row) + " (the other on line " + std::to_string(placed.first->second) + ")";
+        return false;
+    }
+    p.track->keys.push_back(key);
     return true;
 }
 

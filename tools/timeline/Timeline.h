@@ -7,7 +7,8 @@
 //   tempo <beats per minute>          beats_per_bar <beats>
 //   arrangement <file>                tempo, beats_per_bar and the sections of
 //                                     the music's arrangement (relative to the
-//                                     source); a tempo given after it wins
+//                                     source); a timeline that names one gives
+//                                     no tempo or beats_per_bar of its own
 //   section <name> <start bar> [<bars>]
 //
 //   instance <name> [priority <n>]   the following statements belong to it;
@@ -30,7 +31,10 @@
 // "<section>.end", each optionally followed by "+<duration>" or "-<duration>".
 // Durations: a number with "s", "ms", "beat(s)", "b", "bar(s)"; a bare 0.
 // Interpolations: linear (default), easeout, easein, step, quad, or 0-4.
-// A time becomes the nearest row of 50 ms.
+// A time becomes the nearest row of 50 ms. Every time and duration lies within
+// the music's 20 minutes, every value is a finite float.
+
+#include "tools/arrangement/Arrangement.h"
 
 #include <map>
 #include <string>
@@ -95,21 +99,42 @@ public:
     const std::vector<TimelineInstance>& getInstances() const { return instances; }
     const TimelineInstance* findInstance(const std::string& name) const;
     const TimelineSection* findSection(const std::string& name) const;
+    // The files the last parse read: the source and the arrangement it names.
+    const std::vector<std::string>& getInputs() const { return inputs; }
 
     // Milliseconds of one row (50).
     static constexpr int msPerRow = 50;
     // The row of "forever": the end of the show's 99 minutes.
     static constexpr unsigned foreverRow = 99u * 60u * 20u;
+    // Latest time of a key or the end of a run: the music's longest.
+    static constexpr double maxMs = static_cast<double>(music::maxMs);
 
 private:
-    bool readArrangement(const std::string& path, const std::string& from, int line, std::string& error);
+    struct Words;
+    struct ParseState;
+    // One handler per statement; false with error set.
+    bool parseLine(const Words& w, ParseState& p);
+    bool parseSetting(const Words& w, ParseState& p);
+    bool parseArrangementStatement(const Words& w, ParseState& p);
+    bool parseSection(const Words& w, ParseState& p);
+    bool parseInstance(const Words& w, ParseState& p);
+    bool parseRun(const Words& w, ParseState& p);
+    bool parseTrack(const Words& w, ParseState& p);
+    bool parseRepeat(const Words& w, ParseState& p);
+    bool parseRepeatLine(const Words& w, ParseState& p);
+    bool endRepeat(ParseState& p);
+    bool parseKey(const Words& w, ParseState& p);
+    bool addKey(const TimelineKey& key, ParseState& p);
+
     bool parseTime(const std::string& text, double& ms, std::string& why) const;
     bool parseDuration(const std::string& text, double& ms, std::string& why) const;
 
     std::string source;
+    std::vector<std::string> inputs;
     double tempo;
     int beatsPerBar;
-    bool tempoSet;
+    int tempoLine;        // of the first tempo or beats_per_bar statement, 0 without
+    int arrangementLine;  // of the arrangement statement, 0 without
     std::vector<TimelineSection> sections;
     std::vector<TimelineInstance> instances;
 };

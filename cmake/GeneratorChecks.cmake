@@ -1,0 +1,66 @@
+# What the picture generators need besides the interpreter: its modules and the
+# fonts they draw with. Configure stops with one line naming what is missing and
+# the Debian package that brings it (tools/install-deps.sh installs them all).
+#
+# Runs by itself as well: cmake [-DPULSVEK_PYTHON=...] [-DPULSVEK_FONT_DIR=...] -P GeneratorChecks.cmake
+
+if(CMAKE_SCRIPT_MODE_FILE)
+  cmake_policy(VERSION 3.25)
+endif()
+
+function(pulsvek_check_generators python font_dir)
+  set(missing)
+  # module|Debian package
+  foreach(entry "PIL.Image, PIL.ImageDraw, PIL.ImageFilter, PIL.ImageFont|python3-pil" "numpy|python3-numpy")
+    string(REPLACE "|" ";" entry "${entry}")
+    list(GET entry 0 modules)
+    list(GET entry 1 package)
+    execute_process(COMMAND ${python} -c "import ${modules}" RESULT_VARIABLE failed OUTPUT_QUIET ERROR_QUIET)
+    if(failed)
+      string(REGEX REPLACE "\\..*" "" module "${modules}")
+      list(APPEND missing "the Python module ${module} (package ${package})")
+    endif()
+  endforeach()
+  # The picture generators write text with FreeType.
+  if(NOT missing)
+    execute_process(COMMAND ${python} -c "from PIL import features; import sys; sys.exit(not features.check('freetype2'))"
+      RESULT_VARIABLE failed OUTPUT_QUIET ERROR_QUIET)
+    if(failed)
+      list(APPEND missing "FreeType support in PIL (package python3-pil)")
+    endif()
+  endif()
+  # font file below the font folder|Debian package
+  set(fonts)
+  foreach(weight Light Medium SemiBold Bold Black)
+    list(APPEND fonts "opentype/league-spartan/LeagueSpartan-${weight}.otf|fonts-league-spartan")
+  endforeach()
+  foreach(weight Regular BoldItalic)
+    list(APPEND fonts "truetype/dseg/DSEG14Classic-${weight}.ttf|fonts-dseg")
+  endforeach()
+  list(APPEND fonts "truetype/dejavu/DejaVuSans.ttf|fonts-dejavu-core")
+  set(packages_seen)
+  foreach(entry ${fonts})
+    string(REPLACE "|" ";" entry "${entry}")
+    list(GET entry 0 file)
+    list(GET entry 1 package)
+    if(NOT EXISTS "${font_dir}/${file}" AND NOT package IN_LIST packages_seen)
+      list(APPEND missing "the font ${font_dir}/${file} (package ${package})")
+      list(APPEND packages_seen ${package})
+    endif()
+  endforeach()
+  if(missing)
+    list(JOIN missing ", " what)
+    # (The leading blank keeps the message on one line.)
+    message(FATAL_ERROR " The picture generators lack ${what}; tools/install-deps.sh installs them.")
+  endif()
+endfunction()
+
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  if(NOT PULSVEK_PYTHON)
+    set(PULSVEK_PYTHON /usr/bin/python3)
+  endif()
+  if(NOT PULSVEK_FONT_DIR)
+    set(PULSVEK_FONT_DIR /usr/share/fonts)
+  endif()
+  pulsvek_check_generators(${PULSVEK_PYTHON} ${PULSVEK_FONT_DIR})
+endif()
