@@ -224,10 +224,10 @@ void CubeTerrain::buildTerrainGeometry()
     splineYLine = makeLineMesh("spliney", rows);
 }
 
-void CubeTerrain::defineSceneryKinds()
+bool CubeTerrain::defineSceneryKinds()
 {
     VLM_ASSERT(generator != nullptr);
-    generator->defineSceneryKinds();
+    return generator->defineSceneryKinds();
 }
 
 void CubeTerrain::generate()

@@ -53,7 +53,8 @@ public:
     void setup(int columns, int rows);
     void buildTerrainGeometry();
     void addCubemap(Texture* cubeMap) { cubeMaps.push_back(cubeMap); }
-    void defineSceneryKinds();
+    // False (a start failure reported) when the sprite scene lacks a kind.
+    bool defineSceneryKinds();
     // Rebuilds the road spline, then generates every row and its scenery.
     void generate();
 

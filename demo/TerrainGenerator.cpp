@@ -1,6 +1,7 @@
 #include "demo/TerrainGenerator.h"
 
 #include "engine/render/VLMScene.h"
+#include "engine/runtime/Effect.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "util/Assert.h"
 
@@ -88,7 +89,7 @@ void TerrainGenerator::allocProps()
         std::copy(ROAD_TEXEL, ROAD_TEXEL + TEXEL_BYTES, road.begin() + i);
 }
 
-void TerrainGenerator::defineSceneryKinds()
+bool TerrainGenerator::defineSceneryKinds()
 {
     VLM_ASSERT(spriteScene != nullptr);
     struct Kind {
@@ -101,10 +102,13 @@ void TerrainGenerator::defineSceneryKinds()
         {&placedKinds, "BigSign", false},   {&placedKinds, "Palm", true},     {&placedKinds, "Cactus", true},
     };
     for (const Kind& k : kinds) {
-        VAO* mesh = spriteScene->getObject(std::string(k.name))->getMesh();
-        ownedKinds.push_back(std::make_unique<SceneryKind>(mesh, k.textured ? spriteTexture : nullptr, 0));
+        Object* obj = Effect::findSceneObject(spriteScene, k.name);
+        if (!obj)
+            return false;
+        ownedKinds.push_back(std::make_unique<SceneryKind>(obj->getMesh(), k.textured ? spriteTexture : nullptr, 0));
         k.list->push_back(ownedKinds.back().get());
     }
+    return true;
 }
 
 void TerrainGenerator::setSplineTrack(int number, TrackInterpolate* track)
