@@ -318,15 +318,7 @@ protected:
     }
 
     // Every file below resources/, stored uncompressed under its relative path.
-    static void pack(const testsupport::TempDir& work)
-    {
-        testsupport::Members members;
-        for (const auto& entry : fs::recursive_directory_iterator(work.file("resources")))
-            if (entry.is_regular_file())
-                members.emplace_back(fs::relative(entry.path(), work.path()).generic_string(),
-                                     testsupport::readWholeFile(entry.path().string()));
-        testsupport::write7z(work.file("resources.7z"), members, "store");
-    }
+    static void pack(const testsupport::TempDir& work) { testsupport::packFolder(work.path(), "resources"); }
 
     static Spoil rewrite(const std::string& name, std::function<std::string(std::string)> change)
     {
