@@ -152,6 +152,24 @@ void initLibrary()
     ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
 }
 
+// Decodes JPEG, BMP or TGA bytes into the bound image. The library's other
+// loaders are not asked: some never return on damaged data (an icon header).
+bool loadOtherFormat(const unsigned char* bytes, ILuint size)
+{
+    const ILenum type = ilDetermineTypeL(bytes, size);
+    return (type == IL_JPG || type == IL_BMP || type == IL_TGA) && ilLoadL(type, bytes, size) == IL_TRUE;
+}
+
+bool loadOtherFile(const char* path)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return !bytes.empty() && loadOtherFormat(bytes.data(), static_cast<ILuint>(bytes.size()));
+}
+
 bool hasAlpha(ILint format)
 {
     if (format == IL_RGBA || format == IL_BGRA || format == IL_LUMINANCE_ALPHA)
@@ -185,7 +203,7 @@ Image::Image(const char* path)
         return;
     std::vector<unsigned char> bytes;
     const bool decoded = readPngFile(path, bytes) ? takePng(bytes.data(), bytes.size())
-                                                  : ilLoadImage(path) == IL_TRUE && takeBoundImage();
+                                                  : loadOtherFile(path) && takeBoundImage();
     if (decoded) {
         loaded = true;
         filename = path;
@@ -215,7 +233,7 @@ bool Image::loadFromMemory(const unsigned char* bytes, int size)
         if (looksLikePng(bytes, static_cast<size_t>(size)))
             ok = takePng(bytes, static_cast<size_t>(size));
         else
-            ok = ilLoadL(IL_TYPE_UNKNOWN, bytes, static_cast<ILuint>(size)) == IL_TRUE && takeBoundImage();
+            ok = loadOtherFormat(bytes, static_cast<ILuint>(size)) && takeBoundImage();
     }
     if (ok) {
         loaded = true;

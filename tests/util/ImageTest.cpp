@@ -107,8 +107,13 @@ TEST(Image, UndecodableInputLeavesNoPicture)
 {
     TempDir dir;
     std::string png = testsupport::makePngRgb(3, 2, 3, rgb3x2);
+    // An icon header: the library's icon loader never returns on it.
+    const std::string icon = testsupport::readWholeFile(std::string(PULSVEK_SOURCE_DIR) +
+                                                        "/tests/fuzz/regressions/png/icon-header-hangs");
+    ASSERT_EQ(icon.rfind("icns", 0), 0u);
     std::string paths[] = {dir.file("missing.png"), dir.write("junk.png", "not a picture at all"),
-                           dir.write("cut.png", png.substr(0, 40)), dir.path()};
+                           dir.write("cut.png", png.substr(0, 40)), dir.path(), dir.write("icon.png", icon),
+                           dir.write("icon.bin", icon)};
     for (const std::string& path : paths) {
         Image image(path.c_str());
         EXPECT_FALSE(image.isLoaded()) << path;
@@ -124,6 +129,8 @@ TEST(Image, UndecodableInputLeavesNoPicture)
     EXPECT_FALSE(fresh.loadFromMemory(junk, sizeof junk));
     EXPECT_FALSE(fresh.loadFromMemory(junk, 0));
     EXPECT_FALSE(fresh.loadFromMemory(reinterpret_cast<const unsigned char*>(png.data()), 40));
+    EXPECT_FALSE(fresh.loadFromMemory(reinterpret_cast<const unsigned char*>(icon.data()),
+                                      static_cast<int>(icon.size())));
     EXPECT_FALSE(fresh.isLoaded());
     EXPECT_EQ(fresh.getPixels(), nullptr);
 
