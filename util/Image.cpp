@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <csetjmp>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -152,12 +153,64 @@ void initLibrary()
     ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
 }
 
-// Decodes JPEG, BMP or TGA bytes into the bound image. The library's other
-// loaders are not asked: some never return on damaged data (an icon header).
+unsigned readU16(const unsigned char* b, bool bigEndian)
+{
+    return bigEndian ? (b[0] << 8) | b[1] : b[0] | (b[1] << 8);
+}
+
+// The width and height that a JPEG, BMP or TGA header declares; false when
+// the bytes hold no such header.
+bool declaredSize(ILenum type, const unsigned char* b, size_t n, long long& w, long long& h)
+{
+    if (type == IL_TGA && n >= 18) {
+        w = readU16(b + 12, false);
+        h = readU16(b + 14, false);
+        return true;
+    }
+    if (type == IL_BMP && n >= 26) {
+        if (b[14] == 12) {
+            w = readU16(b + 18, false);
+            h = readU16(b + 20, false);
+        } else {
+            int32_t iw = 0, ih = 0;
+            std::memcpy(&iw, b + 18, 4);
+            std::memcpy(&ih, b + 22, 4);
+            w = iw;
+            h = ih < 0 ? -static_cast<long long>(ih) : ih;
+        }
+        return true;
+    }
+    if (type != IL_JPG)
+        return false;
+    // The first start-of-frame marker (C0 to CF, but for C4, C8 and CC).
+    for (size_t i = 2; i + 9 <= n;) {
+        const unsigned marker = b[i + 1];
+        if (b[i] != 0xFF || marker == 0xFF || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            i += b[i] != 0xFF || marker == 0xFF ? 1 : 2;
+            continue;
+        }
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            h = readU16(b + i + 5, true);
+            w = readU16(b + i + 7, true);
+            return true;
+        }
+        i += 2 + readU16(b + i + 2, true);
+    }
+    return false;
+}
+
+// Decodes JPEG, BMP or TGA bytes into the bound image, within the bounds of
+// a PNG. The library's other loaders are not asked: some never return on
+// damaged data (an icon header), and it trusts the sizes that headers declare.
 bool loadOtherFormat(const unsigned char* bytes, ILuint size)
 {
     const ILenum type = ilDetermineTypeL(bytes, size);
-    return (type == IL_JPG || type == IL_BMP || type == IL_TGA) && ilLoadL(type, bytes, size) == IL_TRUE;
+    long long w = 0;
+    long long h = 0;
+    if (!declaredSize(type, bytes, size, w, h) || w <= 0 || h <= 0 || w > maxPngSide || h > maxPngSide ||
+        w * h * 4 > maxPixelBytes)
+        return false;
+    return ilLoadL(type, bytes, size) == IL_TRUE;
 }
 
 bool loadOtherFile(const char* path)

@@ -103,6 +103,27 @@ TEST(Image, OtherDepthsAreConvertedTo8BitRgbOrRgba)
     }
 }
 
+// Headers that declare more than a PNG may hold (16384 a side, 256 MiB) are
+// refused before the library decodes them: it trusts the sizes it reads.
+TEST(Image, PicturesDeclaredLargerThanTheBoundDoNotLoad)
+{
+    std::string tga = testsupport::makeTga(3, 2, 3, rgb3x2, false);
+    tga[12] = tga[13] = tga[14] = tga[15] = '\xFF';
+    std::string bmp = testsupport::makeBmp24(3, 2, rgb3x2);
+    bmp.replace(18, 8, std::string("\x00\x40\x00\x00\x00\x40\x00\x00", 8));  // 16384 x 16384
+    std::string wide = testsupport::makeBmp24(3, 2, rgb3x2);
+    wide.replace(18, 4, std::string("\x01\x40\x00\x00", 4));  // 16385 wide
+    const std::string kept = testsupport::readWholeFile(std::string(PULSVEK_SOURCE_DIR) +
+                                                        "/tests/fuzz/regressions/png/huge-grey-tga-overruns-conversion");
+    TempDir dir;
+    for (const std::string& file : {tga, bmp, wide, kept}) {
+        std::unique_ptr<Image> fromMemory(loadMemory(file));
+        EXPECT_FALSE(fromMemory->isLoaded());
+        Image fromPath(dir.write("big.bin", file).c_str());
+        EXPECT_FALSE(fromPath.isLoaded());
+    }
+}
+
 TEST(Image, UndecodableInputLeavesNoPicture)
 {
     TempDir dir;
