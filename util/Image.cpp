@@ -163,6 +163,16 @@ unsigned readU16(const unsigned char* b, bool bigEndian)
 bool declaredSize(ILenum type, const unsigned char* b, size_t n, long long& w, long long& h)
 {
     if (type == IL_TGA && n >= 18) {
+        // Only the kinds and depths of the format itself: the library
+        // mis-sizes its buffers for others.
+        const unsigned kind = b[2], mapDepth = b[7], depth = b[16];
+        const bool mapped = kind == 1 || kind == 9;
+        // A colour map exactly for colour-mapped kinds, starting at entry 0.
+        const bool map = b[1] == 1 && readU16(b + 3, false) == 0 &&
+                         (mapDepth == 15 || mapDepth == 16 || mapDepth == 24 || mapDepth == 32);
+        if (!(mapped || kind == 2 || kind == 3 || kind == 10 || kind == 11) || (mapped ? !map : b[1] != 0) ||
+            (depth != 8 && depth != 15 && depth != 16 && depth != 24 && depth != 32))
+            return false;
         w = readU16(b + 12, false);
         h = readU16(b + 14, false);
         return true;

@@ -103,8 +103,9 @@ TEST(Image, OtherDepthsAreConvertedTo8BitRgbOrRgba)
     }
 }
 
-// Headers that declare more than a PNG may hold (16384 a side, 256 MiB) are
-// refused before the library decodes them: it trusts the sizes it reads.
+// Headers that declare more than a PNG may hold (16384 a side, 256 MiB), or
+// TGA kinds and colour maps outside the format, are refused before the
+// library decodes them: it trusts the sizes it reads.
 TEST(Image, PicturesDeclaredLargerThanTheBoundDoNotLoad)
 {
     std::string tga = testsupport::makeTga(3, 2, 3, rgb3x2, false);
@@ -113,10 +114,14 @@ TEST(Image, PicturesDeclaredLargerThanTheBoundDoNotLoad)
     bmp.replace(18, 8, std::string("\x00\x40\x00\x00\x00\x40\x00\x00", 8));  // 16384 x 16384
     std::string wide = testsupport::makeBmp24(3, 2, rgb3x2);
     wide.replace(18, 4, std::string("\x01\x40\x00\x00", 4));  // 16385 wide
-    const std::string kept = testsupport::readWholeFile(std::string(PULSVEK_SOURCE_DIR) +
-                                                        "/tests/fuzz/regressions/png/huge-grey-tga-overruns-conversion");
+    // What the fuzzer found: a grey TGA 65535 wide, colour maps the library sizes to gigabytes.
+    std::vector<std::string> files = {tga, bmp, wide};
+    for (const char* name :
+         {"huge-grey-tga-overruns-conversion", "tga-colour-map-of-137-bits", "tga-colour-map-past-entry-65535"})
+        files.push_back(
+            testsupport::readWholeFile(std::string(PULSVEK_SOURCE_DIR) + "/tests/fuzz/regressions/png/" + name));
     TempDir dir;
-    for (const std::string& file : {tga, bmp, wide, kept}) {
+    for (const std::string& file : files) {
         std::unique_ptr<Image> fromMemory(loadMemory(file));
         EXPECT_FALSE(fromMemory->isLoaded());
         Image fromPath(dir.write("big.bin", file).c_str());
