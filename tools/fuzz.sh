@@ -25,6 +25,10 @@ cmake --build "$build" -j "$(nproc)" --target $(printf 'fuzz_%s ' "${targets[@]}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
 export LP_NUM_THREADS=1
+# The targets' scratch files; a crashed run leaves its own behind here.
+export TMPDIR=$PWD/$build/fuzz-tmp
+rm -rf "$TMPDIR"
+mkdir -p "$TMPDIR"
 
 # The object files' target uploads meshes: it needs an X display.
 run() {
