@@ -224,10 +224,10 @@ void CubeTerrain::buildTerrainGeometry()
     splineYLine = makeLineMesh("spliney", rows);
 }
 
-void CubeTerrain::defineSceneryKinds()
+bool CubeTerrain::defineSceneryKinds()
 {
     VLM_ASSERT(generator != nullptr);
-    generator->defineSceneryKinds();
+    return generator->defineSceneryKinds();
 }
 
 void CubeTerrain::generate()
@@ -329,8 +329,7 @@ void CubeTerrain::uploadRows(int startRow)
 int CubeTerrain::skyIndex(float value, int count)
 {
     VLM_ASSERT(count > 0);
-    const int index = std::max(static_cast<int>(std::floor(value)), 0);
-    return std::min(count - 1, index);
+    return trackvalue::toInt(std::floor(value), 0, count - 1);
 }
 
 void CubeTerrain::selectSkyCubemaps(int timeMs)

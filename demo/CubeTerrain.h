@@ -8,9 +8,12 @@
 // Terrain row r lies at z = -r, column col is centred at x = col - columns/2 + 0.5,
 // one row stands for 50 ms. Angles are in degrees.
 
+#include "engine/runtime/TrackValue.h"
+
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -53,7 +56,8 @@ public:
     void setup(int columns, int rows);
     void buildTerrainGeometry();
     void addCubemap(Texture* cubeMap) { cubeMaps.push_back(cubeMap); }
-    void defineSceneryKinds();
+    // False (a start failure reported) when the sprite scene lacks a kind.
+    bool defineSceneryKinds();
     // Rebuilds the road spline, then generates every row and its scenery.
     void generate();
 
@@ -86,7 +90,7 @@ public:
     static int skyIndex(float value, int count);
     // Row and fraction for the drive's position; the row stays within 0..lastRow.
     static FramePosition framePosition(float position, bool lookBack, int lookBackRows, int lastRow);
-    static int cameraMode(float value) { return static_cast<int>(value); }
+    static int cameraMode(float value) { return trackvalue::toInt(value, INT_MIN, INT_MAX); }
     // The sprite size of a scenery entry: random ones by "r_scale", placed ones by "s_scale".
     static float spriteScale(int placed, float rScale, float sScale);
 

@@ -176,7 +176,9 @@ void CubeTerrainEffect::init()
     terrain->setMirrorFbo(getFBO("mirror"));
     terrain->setMirrorShader(getShader("mirror"));
 
-    terrain->defineSceneryKinds();
+    // Without every kind of scenery the start ends (the sprites file lacks a name).
+    if (!terrain->defineSceneryKinds())
+        return;
     terrain->generate();
 }
 

@@ -6,6 +6,7 @@
 #include "engine/render/Texture.h"
 #include "engine/render/VAO.h"
 #include "engine/runtime/TrackInterpolate.h"
+#include "engine/runtime/TrackValue.h"
 #include "util/Assert.h"
 
 #include <GL/glew.h>
@@ -156,7 +157,9 @@ void DashboardEffect::drawFrontView(unsigned t, FBO* target)
         float base;
     } needles[2] = {{speedo, -0.515f, 210.0f}, {speedo2, -0.305f, 150.0f}};
     for (const auto& needle : needles) {
-        const auto p = static_cast<float>(noise.GetValue(needle.track->getValue(t), 0.0, 0.0));
+        // The noise takes its lattice cell as an int: a finite input.
+        const double x = trackvalue::bounded(needle.track->getValue(t), 1.0e9);
+        const auto p = static_cast<float>(noise.GetValue(x, 0.0, 0.0));
         Geometry::quad->bind(speedometerShader);
         speedometerShader->setTexture(0, "speedometer", speedometerArrow);
         speedometerShader->setMatrix4("modelview", needleMatrix(needle.x, needle.base, p));

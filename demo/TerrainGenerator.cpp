@@ -1,7 +1,9 @@
 #include "demo/TerrainGenerator.h"
 
 #include "engine/render/VLMScene.h"
+#include "engine/runtime/Effect.h"
 #include "engine/runtime/TrackInterpolate.h"
+#include "engine/runtime/TrackValue.h"
 #include "util/Assert.h"
 
 #include <algorithm>
@@ -20,18 +22,15 @@ const int CLEARED_TILE = 4;
 const int MAX_OCTAVES = 30;
 const int MAX_RANDOM_PER_ROW = 8;
 const int RANDOM_COLUMN_RANGE = 128;
+// The noise's lattice cells of the last row at this frequency stay far inside the int range.
+const double MAX_NOISE_FREQUENCY = 1.0e4;
 const uint8_t ROAD_TEXEL[TerrainGenerator::TEXEL_BYTES] = {127, 1, 8, 0};
 
-// Truncation toward zero that saturates at the int range; NaN gives 0.
+// Every track value the generator counts with: truncation toward zero that
+// saturates at the int range; NaN gives 0.
 int truncToInt(double v)
 {
-    if (!(v == v))
-        return 0;
-    if (v >= static_cast<double>(INT_MAX))
-        return INT_MAX;
-    if (v <= static_cast<double>(INT_MIN))
-        return INT_MIN;
-    return static_cast<int>(v);
+    return trackvalue::toInt(v, INT_MIN, INT_MAX);
 }
 
 uint8_t lowByte(int v)
@@ -88,7 +87,7 @@ void TerrainGenerator::allocProps()
         std::copy(ROAD_TEXEL, ROAD_TEXEL + TEXEL_BYTES, road.begin() + i);
 }
 
-void TerrainGenerator::defineSceneryKinds()
+bool TerrainGenerator::defineSceneryKinds()
 {
     VLM_ASSERT(spriteScene != nullptr);
     struct Kind {
@@ -101,10 +100,13 @@ void TerrainGenerator::defineSceneryKinds()
         {&placedKinds, "BigSign", false},   {&placedKinds, "Palm", true},     {&placedKinds, "Cactus", true},
     };
     for (const Kind& k : kinds) {
-        VAO* mesh = spriteScene->getObject(std::string(k.name))->getMesh();
-        ownedKinds.push_back(std::make_unique<SceneryKind>(mesh, k.textured ? spriteTexture : nullptr, 0));
+        Object* obj = Effect::findSceneObject(spriteScene, k.name);
+        if (!obj)
+            return false;
+        ownedKinds.push_back(std::make_unique<SceneryKind>(obj->getMesh(), k.textured ? spriteTexture : nullptr, 0));
         k.list->push_back(ownedKinds.back().get());
     }
+    return true;
 }
 
 void TerrainGenerator::setSplineTrack(int number, TrackInterpolate* track)
@@ -209,11 +211,11 @@ void TerrainGenerator::generateRow(unsigned row)
 
     // Everything read at the row's time is the same for every column.
     const float tunnel = value(TUNELL_HEIGHT, t);
-    const int roof = tunnel > 0.0f ? saturateByte(truncToInt(tunnel) + NEUTRAL_HEIGHT) : NEUTRAL_HEIGHT;
+    const int roof = tunnel > 0.0f ? saturateByte(trackvalue::toInt(tunnel, 0, 255) + NEUTRAL_HEIGHT) : NEUTRAL_HEIGHT;
     const float water = value(WATER_HEIGHT, t);
     const float add = value(NOISE_ADD, t);
     const float mult = value(NOISE_MULT, t);
-    const float frequency = value(NOISE_FREQ, t);
+    const double frequency = trackvalue::bounded(value(NOISE_FREQ, t), MAX_NOISE_FREQUENCY);
     const float octaves = value(NOISE_OCT, t);
     const float persistence = value(NOISE_PERS, t);
     const float displacement = value(NOISE_DISPL, t);

@@ -41,8 +41,9 @@ public:
     // Fills the road buffer with (127, 1, 8, 0).
     void allocProps();
     // The random and placed kinds from the objects of the sprite scene; the
-    // generator owns them.
-    void defineSceneryKinds();
+    // generator owns them. False, with a start failure reported, when the
+    // scene lacks one of their names.
+    bool defineSceneryKinds();
 
     // Every row in ascending order, then its scenery. Every track must be set.
     void generateAll();

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config git
+  clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libglfw3-dev libglew-dev libglm-dev libgl1-mesa-dev libgl1-mesa-dri
   xvfb xauth x11-apps xdotool imagemagick

@@ -22,3 +22,9 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 # last client leaves, between one test process and the next.
 xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
   ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
+
+# Without a choice of tests, every fuzz target runs for a short while as well
+# (tools/fuzz.sh runs them longer on request).
+if [ $# -eq 0 ]; then
+  tools/fuzz.sh "${PULSVEK_FUZZ_SECONDS:-10}"
+fi

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <csetjmp>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -152,6 +153,86 @@ void initLibrary()
     ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
 }
 
+unsigned readU16(const unsigned char* b, bool bigEndian)
+{
+    return bigEndian ? (b[0] << 8) | b[1] : b[0] | (b[1] << 8);
+}
+
+// The width and height that a JPEG, BMP or TGA header declares; false when
+// the bytes hold no such header.
+bool declaredSize(ILenum type, const unsigned char* b, size_t n, long long& w, long long& h)
+{
+    if (type == IL_TGA && n >= 18) {
+        // Only the kinds and depths of the format itself: the library
+        // mis-sizes its buffers for others.
+        const unsigned kind = b[2], mapDepth = b[7], depth = b[16];
+        const bool mapped = kind == 1 || kind == 9;
+        // A colour map exactly for colour-mapped kinds, starting at entry 0.
+        const bool map = b[1] == 1 && readU16(b + 3, false) == 0 &&
+                         (mapDepth == 15 || mapDepth == 16 || mapDepth == 24 || mapDepth == 32);
+        if (!(mapped || kind == 2 || kind == 3 || kind == 10 || kind == 11) || (mapped ? !map : b[1] != 0) ||
+            (depth != 8 && depth != 15 && depth != 16 && depth != 24 && depth != 32))
+            return false;
+        w = readU16(b + 12, false);
+        h = readU16(b + 14, false);
+        return true;
+    }
+    if (type == IL_BMP && n >= 26) {
+        if (b[14] == 12) {
+            w = readU16(b + 18, false);
+            h = readU16(b + 20, false);
+        } else {
+            int32_t iw = 0, ih = 0;
+            std::memcpy(&iw, b + 18, 4);
+            std::memcpy(&ih, b + 22, 4);
+            w = iw;
+            h = ih < 0 ? -static_cast<long long>(ih) : ih;
+        }
+        return true;
+    }
+    if (type != IL_JPG)
+        return false;
+    // The first start-of-frame marker (C0 to CF, but for C4, C8 and CC).
+    for (size_t i = 2; i + 9 <= n;) {
+        const unsigned marker = b[i + 1];
+        if (b[i] != 0xFF || marker == 0xFF || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            i += b[i] != 0xFF || marker == 0xFF ? 1 : 2;
+            continue;
+        }
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            h = readU16(b + i + 5, true);
+            w = readU16(b + i + 7, true);
+            return true;
+        }
+        i += 2 + readU16(b + i + 2, true);
+    }
+    return false;
+}
+
+// Decodes JPEG, BMP or TGA bytes into the bound image, within the bounds of
+// a PNG. The library's other loaders are not asked: some never return on
+// damaged data (an icon header), and it trusts the sizes that headers declare.
+bool loadOtherFormat(const unsigned char* bytes, ILuint size)
+{
+    const ILenum type = ilDetermineTypeL(bytes, size);
+    long long w = 0;
+    long long h = 0;
+    if (!declaredSize(type, bytes, size, w, h) || w <= 0 || h <= 0 || w > maxPngSide || h > maxPngSide ||
+        w * h * 4 > maxPixelBytes)
+        return false;
+    return ilLoadL(type, bytes, size) == IL_TRUE;
+}
+
+bool loadOtherFile(const char* path)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return !bytes.empty() && loadOtherFormat(bytes.data(), static_cast<ILuint>(bytes.size()));
+}
+
 bool hasAlpha(ILint format)
 {
     if (format == IL_RGBA || format == IL_BGRA || format == IL_LUMINANCE_ALPHA)
@@ -185,7 +266,7 @@ Image::Image(const char* path)
         return;
     std::vector<unsigned char> bytes;
     const bool decoded = readPngFile(path, bytes) ? takePng(bytes.data(), bytes.size())
-                                                  : ilLoadImage(path) == IL_TRUE && takeBoundImage();
+                                                  : loadOtherFile(path) && takeBoundImage();
     if (decoded) {
         loaded = true;
         filename = path;
@@ -215,7 +296,7 @@ bool Image::loadFromMemory(const unsigned char* bytes, int size)
         if (looksLikePng(bytes, static_cast<size_t>(size)))
             ok = takePng(bytes, static_cast<size_t>(size));
         else
-            ok = ilLoadL(IL_TYPE_UNKNOWN, bytes, static_cast<ILuint>(size)) == IL_TRUE && takeBoundImage();
+            ok = loadOtherFormat(bytes, static_cast<ILuint>(size)) && takeBoundImage();
     }
     if (ok) {
         loaded = true;

@@ -163,6 +163,7 @@ VLMScene* ObjectFile::load()
         return nullptr;
     }
     ok = true;
+    scene->setSourceFile(path);
     scene->computeBoundingBox();
     scene->buildInstanceGroups();
     return scene;

@@ -41,6 +41,8 @@ public:
     void removeObject(Object* obj);
     Object* getObject(int i) const;
     Object* getObject(const std::string& name) const;
+    // The object of that name, or null: for names that come from a file.
+    Object* findObject(const std::string& name) const;
     bool objectExists(const std::string& name) const { return objects.count(name) != 0; }
     int getObjectCount() const { return static_cast<int>(objectList.size()); }
     int getRootCount() const { return static_cast<int>(roots.size()); }
@@ -98,8 +100,11 @@ public:
     void buildInstanceGroups();
     const std::map<VAO*, InstanceGroup*>& getInstanceGroups() const { return instanceGroups; }
 
+    // The object file the scene was read from; empty for a scene made in code.
+    const std::string& getSourceFile() const { return sourceFile; }
+    void setSourceFile(const std::string& path) { sourceFile = path; }
+
 private:
-    Object* findObject(const std::string& name) const;
     Object* cloneSubtree(Object* source, const std::string& name, Object* newParent);
     void clearInstanceGroups();
 
@@ -115,4 +120,5 @@ private:
     glm::vec3 bboxMin{0.0f};
     glm::vec3 bboxMax{0.0f};
     std::vector<VAO*> meshes;
+    std::string sourceFile;
 };

@@ -1,6 +1,7 @@
 #include "engine/runtime/Effect.h"
 
 #include "engine/render/ShaderCache.h"
+#include "engine/render/VLMScene.h"
 #include "engine/runtime/DataBinaryPool.h"
 #include "engine/runtime/DataEffectPool.h"
 #include "engine/runtime/DataFBOPool.h"
@@ -12,6 +13,10 @@
 #include "util/Log.h"
 
 #include <cstddef>
+
+namespace {
+std::string startFailure;
+}
 
 Effect::Effect() : useTrackData(false) {}
 
@@ -91,4 +96,29 @@ ShaderCacheEntry* Effect::getShaderCacheEntry(const std::string& name)
 {
     VLM_ASSERT(VLMPulsvek::shaderCache != NULL);
     return VLMPulsvek::shaderCache->get(name);
+}
+
+Object* Effect::findSceneObject(VLMScene* scene, const std::string& name)
+{
+    VLM_ASSERT(scene != NULL);
+    Object* obj = scene->findObject(name);
+    if (!obj) {
+        const std::string& file = scene->getSourceFile();
+        vlm::logLine("Object '", name, "' not found in '", file, "'");
+        failStart("Failed to find object '" + name + "'!\nFile : '" + file + "'");
+    }
+    return obj;
+}
+
+void Effect::failStart(const std::string& message)
+{
+    if (startFailure.empty())
+        startFailure = message;
+}
+
+std::string Effect::takeStartFailure()
+{
+    std::string message;
+    message.swap(startFailure);
+    return message;
 }

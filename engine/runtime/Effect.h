@@ -8,6 +8,7 @@
 
 class Binary;
 class FBO;
+class Object;
 class Shader;
 class ShaderCacheEntry;
 class Texture;
@@ -44,6 +45,16 @@ public:
     static Effect* getEffect(const std::string& name);
     // An entry of the shader cache (which asserts on a missing name).
     static ShaderCacheEntry* getShaderCacheEntry(const std::string& name);
+    // An object of a scene read from an object file. A name the file lacks is
+    // the file's fault, not the code's: null, and a start failure that names
+    // the file and the object.
+    static Object* findSceneObject(VLMScene* scene, const std::string& name);
+
+    // An init that cannot go on because of a resource reports it here; the
+    // loader ends the start with the first message after that init.
+    static void failStart(const std::string& message);
+    // The first reported message (empty when none), cleared.
+    static std::string takeStartFailure();
 
     // True: the effect gets a start/stop track and its tracks from the track data.
     bool useTrackData;

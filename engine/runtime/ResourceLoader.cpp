@@ -263,7 +263,9 @@ bool ResourceLoader::createTracks()
     vlm::logLine("Loading track data from index file");
     TrackManager* manager = reader.loadFromIndex(names, effects);
     if (!manager) {
-        fail("Failed to load track data!\n" + std::string("File : '") + reader.getMissingFile() + "'");
+        const std::string& problem = reader.getProblem();
+        fail("Failed to load track data!\n" + std::string("File : '") + reader.getMissingFile() + "'" +
+             (problem.empty() ? "" : "\n" + problem));
         return false;
     }
     delete VLMPulsvek::tracks;
@@ -276,10 +278,15 @@ bool ResourceLoader::createTracks()
         vlm::logLine("-> Initializing ", name);
         instances->get(name)->init();
         checkGLError(name + ":init()");
+        const std::string failure = Effect::takeStartFailure();
+        if (!failure.empty()) {
+            fail(failure);
+            return false;
+        }
     }
 
     if (!manager->validate()) {
-        fail("Invalid start/stop track data");
+        fail("Invalid start/stop track data\nFile : '" + VLMIO::trackFolder + "track.data'");
         return false;
     }
     return true;

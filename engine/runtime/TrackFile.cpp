@@ -89,8 +89,7 @@ TrackStartStop* TrackFile::readStartStopTrack(File* file, const std::string& ins
         return nullptr;
     vlm::logLine("Loading '", instanceName, ".track' (", priority, ")");
 
-    const int stored = in.readInt();
-    const int n = stored < 0 ? 0 : stored;
+    const int n = in.readInt();
     // Every key is at least a row and a type.
     if (!in.has(n, 8))
         return nullptr;
@@ -125,7 +124,7 @@ bool TrackFile::readTrack(File* file, const std::string& instanceName, TrackInte
     const int n = in.readInt();
     if (!in.fits())
         return false;
-    if (n <= 0)
+    if (n == 0)
         return true;
     if (!in.has(n, 12))
         return false;
@@ -169,11 +168,19 @@ void TrackFile::writeTrack(File* file, TrackInterpolate* track)
     }
 }
 
+bool TrackFile::fail(const std::string& file, const std::string& what)
+{
+    missingFile = folder + file;
+    problem = what;
+    return false;
+}
+
 TrackManager* TrackFile::build(const std::vector<std::string>& names, const std::vector<Effect*>& effects,
-                               const RecordSource& source)
+                               const RecordSource& source, bool wholeRecords)
 {
     VLM_ASSERT(names.size() == effects.size());
-    TrackManager* manager = new TrackManager();
+    recordsFound = 0;
+    std::unique_ptr<TrackManager> manager(new TrackManager());
     for (size_t k = 0; k < names.size(); ++k) {
         const std::string& name = names[k];
         Effect* effect = effects[k];
@@ -183,7 +190,13 @@ TrackManager* TrackFile::build(const std::vector<std::string>& names, const std:
 
         TrackStartStop* startStop = nullptr;
         if (File* file = source(name + ".track")) {
+            ++recordsFound;
             startStop = readStartStopTrack(file, name);
+            if (!startStop && wholeRecords) {
+                vlm::logLine("Track '", name, "' does not fit in the track data.");
+                fail("track.data", "Track '" + name + "' does not fit in the track data");
+                return nullptr;
+            }
             if (!startStop)
                 vlm::logLine("Track '", name, "' does not fit in the track data. Creating dummy.");
         } else if (verbose) {
@@ -196,7 +209,14 @@ TrackManager* TrackFile::build(const std::vector<std::string>& names, const std:
             TrackInterpolate* track = effect->getTrack(t);
             const std::string recordName = name + "." + track->getName() + ".track";
             if (File* file = source(recordName)) {
-                if (!readTrack(file, name, track))
+                ++recordsFound;
+                const bool fits = readTrack(file, name, track);
+                if (!fits && wholeRecords) {
+                    vlm::logLine("-> '", recordName, "' does not fit in the track data.");
+                    fail("track.data", "Track '" + name + "." + track->getName() + "' does not fit in the track data");
+                    return nullptr;
+                }
+                if (!fits)
                     vlm::logLine("-> '", recordName, "' does not fit in the track data. Keeping dummy.");
             } else if (verbose) {
                 vlm::logLine("-> '", recordName, "' do not exit. Keeping dummy.");
@@ -208,12 +228,13 @@ TrackManager* TrackFile::build(const std::vector<std::string>& names, const std:
     manager->renumberPriorities();
     manager->setModified(false);
     manager->setUpToDate();
-    return manager;
+    return manager.release();
 }
 
 TrackManager* TrackFile::loadFromIndex(const std::vector<std::string>& names, const std::vector<Effect*>& effects)
 {
     missingFile.clear();
+    problem.clear();
     std::unique_ptr<File> index(VLMIO::loadFile(folder + "index.list"));
     std::unique_ptr<File> data(VLMIO::loadFile(folder + "track.data"));
     if (!index || !index->isOpen())
@@ -226,22 +247,46 @@ TrackManager* TrackFile::loadFromIndex(const std::vector<std::string>& names, co
     std::map<std::string, int> offsets;
     RecordReader in(*index);
     const int count = in.readInt();
-    for (int i = 0; i < count && in.fits(); ++i) {
+    int entries = 0;
+    for (; entries < count && in.fits(); ++entries) {
         const std::string name = in.readString();
         const int offset = in.readInt();
-        if (in.fits())
-            offsets[name] = offset;
-    }
-    if (!in.fits())
-        vlm::logLine("index.list ends inside entry ", offsets.size(), " of ", count);
-
-    return build(names, effects, [&](const std::string& recordName) -> File* {
-        auto it = offsets.find(recordName);
-        if (it == offsets.end())
+        if (!in.fits())
+            break;
+        // An offset at the very end is an empty record, which does not fit either.
+        if (offset < 0 || offset >= data->getSize()) {
+            fail("track.data", "Entry '" + name + "' of index.list points to byte " + std::to_string(offset) +
+                                   " of " + std::to_string(data->getSize()));
+            vlm::logLine(problem);
             return nullptr;
-        data->setPosition(it->second);
-        return data.get();
-    });
+        }
+        offsets[name] = offset;
+    }
+    if (!in.fits() || count < 0) {
+        const std::string line = "index.list ends inside entry " + std::to_string(entries) + " of " +
+                                 std::to_string(count);
+        vlm::logLine(line);
+        fail("index.list", line);
+        return nullptr;
+    }
+
+    TrackManager* manager = build(
+        names, effects,
+        [&](const std::string& recordName) -> File* {
+            auto it = offsets.find(recordName);
+            if (it == offsets.end())
+                return nullptr;
+            data->setPosition(it->second);
+            return data.get();
+        },
+        true);
+    if (manager && recordsFound == 0 && !names.empty()) {
+        delete manager;
+        fail("index.list", "None of the " + std::to_string(names.size()) + " effects' tracks is in index.list");
+        vlm::logLine(problem);
+        return nullptr;
+    }
+    return manager;
 }
 
 TrackManager* TrackFile::loadFromFolder(const std::vector<std::string>& names, const std::vector<Effect*>& effects)
@@ -250,7 +295,7 @@ TrackManager* TrackFile::loadFromFolder(const std::vector<std::string>& names, c
     return build(names, effects, [&](const std::string& recordName) -> File* {
         current.reset(new File(folder + "/" + recordName, 0));
         return current->isOpen() ? current.get() : nullptr;
-    });
+    }, false);
 }
 
 bool TrackFile::saveIndex(TrackManager* manager)

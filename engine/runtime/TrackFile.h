@@ -26,10 +26,13 @@ public:
     TrackFile& operator=(const TrackFile&) = delete;
 
     // A new manager with one entry per name (effects[k] for names[k]); records
-    // missing from the data, or that do not fit in it, become dummies. Null
-    // when "index.list" or "track.data" cannot be read.
+    // missing from the data become dummies. Null when "index.list" or
+    // "track.data" cannot be read whole: a file missing or ending early, an
+    // entry outside the data, a record that does not fit, or none of the
+    // names' records in the index.
     TrackManager* loadFromIndex(const std::vector<std::string>& names, const std::vector<Effect*>& effects);
-    // The same from one file per record; an unreadable file is a missing record.
+    // The same from one file per record; an unreadable file is a missing
+    // record, and a record that does not fit becomes a dummy.
     TrackManager* loadFromFolder(const std::vector<std::string>& names, const std::vector<Effect*>& effects);
 
     // One record at the file's read position; null when it does not fit in the file.
@@ -52,15 +55,23 @@ public:
     void setVerbose(bool v) { verbose = v; }
     // The file the last load could not read; empty after a load that read both.
     const std::string& getMissingFile() const { return missingFile; }
+    // What was wrong with that file; empty when it was missing.
+    const std::string& getProblem() const { return problem; }
 
 private:
     // Gives the file positioned at the named record, or null when there is none.
     using RecordSource = std::function<File*(const std::string& recordName)>;
 
+    // With wholeRecords a record that does not fit fails the build (null,
+    // problem set) instead of becoming a dummy.
     TrackManager* build(const std::vector<std::string>& names, const std::vector<Effect*>& effects,
-                        const RecordSource& source);
+                        const RecordSource& source, bool wholeRecords);
+    bool fail(const std::string& file, const std::string& what);
 
     std::string folder;
     bool verbose;
     std::string missingFile;
+    std::string problem;
+    // Records the last build found.
+    int recordsFound = 0;
 };

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -197,8 +198,10 @@ TEST(CubeTerrainFrameTest, SkyCubeSelection)
         int count;
         int want;
     };
-    const Case cases[] = {{-2.0f, 4, 0}, {-0.5f, 4, 0}, {0.0f, 4, 0}, {2.9f, 4, 2},
-                          {3.0f, 4, 3},  {7.0f, 4, 3},  {1.5f, 1, 0}};
+    const float inf = std::numeric_limits<float>::infinity();
+    const Case cases[] = {{-2.0f, 4, 0}, {-0.5f, 4, 0}, {0.0f, 4, 0},  {2.9f, 4, 2},
+                          {3.0f, 4, 3},  {7.0f, 4, 3},  {1.5f, 1, 0},  {std::nanf(""), 4, 0},
+                          {inf, 4, 3},   {-inf, 4, 0},  {3e38f, 4, 3}, {-3e38f, 4, 0}};
     for (const Case& c : cases)
         EXPECT_EQ(CubeTerrain::skyIndex(c.value, c.count), c.want) << c.value << " of " << c.count;
 }
@@ -233,6 +236,10 @@ TEST(CubeTerrainFrameTest, CameraModeTruncatesTowardZero)
     EXPECT_EQ(CubeTerrain::cameraMode(-0.5f), 0);
     EXPECT_EQ(CubeTerrain::cameraMode(2.0f), 2);
     EXPECT_EQ(CubeTerrain::cameraMode(3.7f), 3);
+    // Held at the int range first; not a number is mode 0.
+    EXPECT_EQ(CubeTerrain::cameraMode(std::nanf("")), 0);
+    EXPECT_EQ(CubeTerrain::cameraMode(std::numeric_limits<float>::infinity()), INT_MAX);
+    EXPECT_EQ(CubeTerrain::cameraMode(-3e38f), INT_MIN);
 }
 
 TEST(CubeTerrainFrameTest, SpriteScaleByKindOfPlacement)

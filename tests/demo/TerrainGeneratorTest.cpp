@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -334,6 +336,40 @@ TEST(TerrainGeneratorTest, OctaveCountIsKeptBetween1And30)
                 EXPECT_NE(a.allTexels(), many.allTexels()) << "type " << type;
             }
         }
+    }
+}
+
+// Any track value at all: each of the generator's tracks in turn not a number,
+// infinite or huge, under every noise type. The conversions are bounded (the
+// sanitizers stop at any that is not), and a frequency that is not a number
+// is frequency 0.
+TEST(TerrainGeneratorTest, NonFiniteAndHugeTrackValuesAreBounded)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float values[] = {std::nanf(""), inf, -inf, 3e38f, -3e38f};
+    for (int type = -1; type < 4; ++type) {
+        for (const std::string& name : TerrainTracks::names()) {
+            for (float value : values) {
+                Landscape land;
+                land.tracks.set("noise_type", static_cast<float>(type));
+                land.tracks.set("noise_mult", 80.0f);
+                land.tracks.set("noise_freq", 5.0f);
+                land.tracks.set("noise_oct", 3.0f);
+                land.tracks.set(name, value);
+                land.generator.generateAll();
+            }
+        }
+        Landscape nan;
+        Landscape zero;
+        for (Landscape* land : {&nan, &zero}) {
+            land->tracks.set("noise_type", static_cast<float>(type));
+            land->tracks.set("noise_mult", 80.0f);
+        }
+        nan.tracks.set("noise_freq", std::nanf(""));
+        zero.tracks.set("noise_freq", 0.0f);
+        nan.generator.generateAll();
+        zero.generator.generateAll();
+        EXPECT_EQ(nan.allTexels(), zero.allTexels()) << "type " << type;
     }
 }
 

@@ -1,4 +1,5 @@
 #include "demo/TerrainGenerator.h"
+#include "engine/runtime/Effect.h"
 
 #include "support/TerrainTracks.h"
 
@@ -108,16 +109,19 @@ TEST(TerrainSceneryTest, KindsComeFromTheSpriteScene)
     EXPECT_NE(random[2], placed[4]);
 }
 
-TEST(TerrainSceneryDeathTest, EveryKindMustBeInTheScene)
+TEST(TerrainSceneryTest, AKindMissingFromTheSpriteFileIsAStartFailureNamingIt)
 {
     TerrainGenerator generator(128, ROWS, WINDOWS, 8);
     VLMScene scene;
+    scene.setSourceFile("resources/objects/Sprites.vbo");
     addSprites(scene);
     Object* palm = scene.getObject(std::string("Palm"));
     scene.removeObject(palm);
     delete palm;
     generator.setSpriteScene(&scene);
-    EXPECT_DEATH(generator.defineSceneryKinds(), "VLMScene");
+    EXPECT_FALSE(generator.defineSceneryKinds());
+    EXPECT_EQ(Effect::takeStartFailure(), "Failed to find object 'Palm'!\nFile : 'resources/objects/Sprites.vbo'");
+    EXPECT_EQ(Effect::takeStartFailure(), "");
 }
 
 TEST(TerrainSceneryTest, RandomSpritesPerRow)

@@ -253,22 +253,9 @@ TEST_F(TestShow, BadStartStopTracksEndTheStartWithAMessage)
     EXPECT_EQ(result.status, 1) << result.output;
     EXPECT_TRUE(inOrder(lines, {"Validating StartStop track data.", "--> StartStop Track : blit has keyframe mismatch",
                                 "[Shutting Down]", "Message from pulsvek :", "Message from resourceloader",
-                                "Invalid start/stop track data", "[Application End]"}))
+                                "Invalid start/stop track data", "File : 'resources/tracks/track.data'",
+                                "[Application End]"}))
         << result.output;
-}
-
-TEST_F(TestShow, TruncatedTrackDataStillRuns)
-{
-    REQUIRE_DISPLAY();
-    const std::string data = testsupport::readWholeFile(path("tracks/track.data"));
-    dir.write("resources/tracks/track.data", data.substr(0, data.size() - 3));
-    const e2e::ChildResult result = show({"0"});
-    ASSERT_EQ(result.status, 0) << result.output;
-    const std::vector<std::string> lines = result.lines();
-    EXPECT_TRUE(contains(lines, "-> 'color.green.track' does not fit in the track data. Keeping dummy."))
-        << result.output;
-    // Green stays 0: red, then black.
-    EXPECT_TRUE(inOrder(lines, {"screen 255 0 0", "screen 0 0 0", "[Application End]"})) << result.output;
 }
 
 // Hostile resources: each start ends by itself (no signal, no time-out) with a
@@ -332,15 +319,7 @@ protected:
     }
 
     // Every file below resources/, stored uncompressed under its relative path.
-    static void pack(const testsupport::TempDir& work)
-    {
-        testsupport::Members members;
-        for (const auto& entry : fs::recursive_directory_iterator(work.file("resources")))
-            if (entry.is_regular_file())
-                members.emplace_back(fs::relative(entry.path(), work.path()).generic_string(),
-                                     testsupport::readWholeFile(entry.path().string()));
-        testsupport::write7z(work.file("resources.7z"), members, "store");
-    }
+    static void pack(const testsupport::TempDir& work) { testsupport::packFolder(work.path(), "resources"); }
 
     static Spoil rewrite(const std::string& name, std::function<std::string(std::string)> change)
     {
@@ -475,6 +454,43 @@ TEST_F(HostileShow, AnUnreadableArchiveIsNamedAsTheCause)
     };
     for (const Case& c : cases)
         expectCleanFailure(c, Source::archive);
+}
+
+// Track data that cannot be read whole is no show: the start fails, naming the
+// file and what is wrong with it, instead of playing inactive stand-ins.
+TEST_F(HostileShow, DamagedTrackDataFailsTheStartInBothModes)
+{
+    REQUIRE_DISPLAY();
+    const std::string index = "File : 'resources/tracks/index.list'";
+    const std::string data = "File : 'resources/tracks/track.data'";
+    auto cut = [](const std::string& name, size_t drop) {
+        return rewrite(name, [=](std::string b) { return b.substr(0, b.size() > drop ? b.size() - drop : 0); });
+    };
+    // The last entry (color.green.track) ends with its offset.
+    auto lastOffset = [](std::string b) {
+        b.replace(b.size() - 4, 4, std::string("\x00\x00\xff\x7f", 4));
+        return b;
+    };
+    const std::string ends = "index.list ends inside entry ";
+    const std::string none = "None of the 2 effects' tracks is in index.list";
+    const Case cases[] = {
+        {"empty index", rewrite("tracks/index.list", [](std::string) { return std::string(); }),
+         {ends + "0 of 0"}, {"Failed to load track data!", index, ends + "0 of 0"}},
+        {"index cut inside an entry", cut("tracks/index.list", 6), {ends + "3 of 4"},
+         {"Failed to load track data!", index, ends + "3 of 4"}},
+        {"index without entries", rewrite("tracks/index.list", [](std::string) { return std::string(4, '\0'); }),
+         {none}, {"Failed to load track data!", index, none}},
+        {"data cut inside the last record", cut("tracks/track.data", 3),
+         {"-> 'color.green.track' does not fit in the track data."},
+         {"Failed to load track data!", data, "Track 'color.green' does not fit in the track data"}},
+        {"entry outside the data", rewrite("tracks/index.list", lastOffset), {},
+         {"Failed to load track data!", data, "Entry 'color.green.track' of index.list points to byte 2147418112 of 115"}},
+        {"empty data", rewrite("tracks/track.data", [](std::string) { return std::string(); }), {},
+         {"Failed to load track data!", data, "Entry 'blit.track' of index.list points to byte 0 of 0"}},
+    };
+    for (const Case& c : cases)
+        for (Source source : {Source::folders, Source::packed})
+            expectCleanFailure(c, source);
 }
 
 TEST(TestShowTracks, CommittedTrackDataIsCurrent)

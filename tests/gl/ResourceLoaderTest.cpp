@@ -396,7 +396,8 @@ TEST_F(LoaderTest, TrackCreationFailuresLeaveAMessage)
     } const cases[] = {
         {"no track data", false, true, false, "Failed to load track data!\nFile : '" + dir.file("tracks") + "/index.list'",
          ""},
-        {"start keys without a stop", true, false, false, "Invalid start/stop track data",
+        {"start keys without a stop", true, false, false,
+         "Invalid start/stop track data\nFile : '" + dir.file("tracks") + "/track.data'",
          "--> StartStop Track : one has keyframe mismatch"},
         {"an init that raises a GL error goes on", true, true, true, "ResourceLoader : unknown",
          "[GL_ERROR [GL_INVALID_ENUM (1280)] LOCATION = ['one:init()']"},

@@ -274,72 +274,109 @@ TEST_F(TrackFileTest, MissingFilesFailTheLoad)
     }
 }
 
-// Every prefix of each file: a record either loads whole or becomes a dummy.
-TEST_F(TrackFileTest, TruncatedDataLoadsWholeRecordsOnly)
+// Every prefix of each file fails the load, naming the file and what is wrong.
+TEST_F(TrackFileTest, TruncatedFilesFailTheLoad)
 {
     for (size_t length = 0; length <= kTrackData.size(); ++length) {
         dir.write("index.list", kIndex);
         dir.write("track.data", kTrackData.substr(0, length));
         testsupport::StdoutCapture capture;
-        std::unique_ptr<TrackManager> loaded = load();
-        ASSERT_NE(loaded, nullptr) << length;
-        const bool alphaFits = length >= 25, speedFits = length >= 53, betaFits = length >= kTrackData.size();
-        EXPECT_EQ(loaded->getEntry("alpha")->getStartStop()->getKeyframe(10) != nullptr, alphaFits) << length;
-        EXPECT_EQ(loaded->getEntry("beta")->getStartStop()->getKeyframe(5) != nullptr, betaFits) << length;
-        std::vector<Keyframe*> speed;
-        alpha->getTrack(0)->getKeyframes(speed);
-        EXPECT_EQ(speed.size(), speedFits ? 2u : 0u) << length;
-        const std::string log = capture.text();
-        EXPECT_EQ(log.find("Track 'alpha' does not fit") != std::string::npos, !alphaFits) << length;
-        EXPECT_EQ(log.find("Track 'beta' does not fit") != std::string::npos, !betaFits) << length;
-        loaded.reset();
+        TrackFile reader(folder);
+        std::unique_ptr<TrackManager> loaded(
+            reader.loadFromIndex({"alpha", "beta", "gamma"}, {alpha.get(), beta.get(), gamma.get()}));
         renewEffects();
+        if (length == kTrackData.size()) {
+            EXPECT_NE(loaded, nullptr);
+            EXPECT_EQ(reader.getMissingFile(), "");
+            continue;
+        }
+        ASSERT_EQ(loaded, nullptr) << length;
+        EXPECT_EQ(reader.getMissingFile(), folder + "track.data") << length;
+        const std::string size = std::to_string(length);
+        std::string problem = "Track 'beta' does not fit in the track data";
+        if (length == 0)
+            problem = "Entry 'alpha.track' of index.list points to byte 0 of 0";
+        else if (length <= 25)
+            problem = "Entry 'alpha.speed.track' of index.list points to byte 25 of " + size;
+        else if (length <= 53)
+            problem = "Entry 'beta.track' of index.list points to byte 53 of " + size;
+        EXPECT_EQ(reader.getProblem(), problem) << length;
     }
     for (size_t length = 0; length < kIndex.size(); ++length) {
         dir.write("index.list", kIndex.substr(0, length));
         dir.write("track.data", kTrackData);
         testsupport::StdoutCapture capture;
-        std::unique_ptr<TrackManager> loaded = load();
-        ASSERT_NE(loaded, nullptr) << length;
-        EXPECT_EQ(loaded->getEntryCount(), 3) << length;
-        loaded.reset();
+        TrackFile reader(folder);
+        std::unique_ptr<TrackManager> loaded(
+            reader.loadFromIndex({"alpha", "beta", "gamma"}, {alpha.get(), beta.get(), gamma.get()}));
         renewEffects();
+        ASSERT_EQ(loaded, nullptr) << length;
+        EXPECT_EQ(reader.getMissingFile(), folder + "index.list") << length;
+        EXPECT_EQ(reader.getProblem().rfind("index.list ends inside entry ", 0), 0u) << reader.getProblem();
+        EXPECT_EQ(capture.lines().back(), reader.getProblem()) << length;
     }
 }
 
-TEST_F(TrackFileTest, HostileRecordsBecomeDummies)
+TEST_F(TrackFileTest, HostileFilesFailTheLoadNamingTheFile)
 {
-    const char* const kAllDummies = "alpha priority 0: | speed:\nbeta priority 1:\ngamma priority 2: | fade:\n";
     struct Case {
         const char* what;
         std::string index;
         std::string data;
-        const char* described;
+        const char* file;
+        std::string problem;
     } const cases[] = {
-        {"offset beyond the data", Bytes().i32(1).str("beta.track").i32(1000).s, kTrackData, kAllDummies},
-        {"negative offset", Bytes().i32(1).str("beta.track").i32(-8).s, kTrackData, kAllDummies},
+        {"offset beyond the data", Bytes().i32(1).str("beta.track").i32(1000).s, kTrackData, "track.data",
+         "Entry 'beta.track' of index.list points to byte 1000 of 82"},
+        {"negative offset", Bytes().i32(1).str("beta.track").i32(-8).s, kTrackData, "track.data",
+         "Entry 'beta.track' of index.list points to byte -8 of 82"},
         {"huge key count", Bytes().i32(1).str("beta.track").i32(0).s, Bytes().i32(3).i32(0x7FFFFFFF).i32(1).s,
-         kAllDummies},
+         "track.data", "Track 'beta' does not fit in the track data"},
         {"unterminated target name", Bytes().i32(1).str("beta.track").i32(0).s,
-         Bytes().i32(3).i32(1).i32(7).i32(1).s + "glo", kAllDummies},
+         Bytes().i32(3).i32(1).i32(7).i32(1).s + "glo", "track.data", "Track 'beta' does not fit in the track data"},
         {"huge value count", Bytes().i32(1).str("alpha.speed.track").i32(0).s, Bytes().i32(0x40000000).i32(1).s,
-         kAllDummies},
-        {"negative counts", Bytes().i32(2).str("beta.track").i32(0).str("alpha.speed.track").i32(8).s,
-         Bytes().i32(4).i32(-3).i32(-1).s, "alpha priority 0: | speed:\ngamma priority 1: | fade:\nbeta priority 2:\n"},
-        {"huge index count", Bytes().i32(0x7FFFFFFF).str("beta.track").i32(53).s, kTrackData,
-         "alpha priority 0: | speed:\ngamma priority 1: | fade:\nbeta priority 2: 5/1->screen 6/0\n"},
-        {"negative index count", Bytes().i32(-5).str("beta.track").i32(53).s, kTrackData, kAllDummies},
-        {"empty files", "", "", kAllDummies},
+         "track.data", "Track 'alpha.speed' does not fit in the track data"},
+        {"negative key count", Bytes().i32(1).str("beta.track").i32(0).s, Bytes().i32(4).i32(-3).s, "track.data",
+         "Track 'beta' does not fit in the track data"},
+        {"negative value count", Bytes().i32(1).str("alpha.speed.track").i32(0).s, Bytes().i32(-1).s,
+         "track.data", "Track 'alpha.speed' does not fit in the track data"},
+        {"huge index count", Bytes().i32(0x7FFFFFFF).str("beta.track").i32(53).s, kTrackData, "index.list",
+         "index.list ends inside entry 1 of 2147483647"},
+        {"negative index count", Bytes().i32(-5).str("beta.track").i32(53).s, kTrackData, "index.list",
+         "index.list ends inside entry 0 of -5"},
+        {"empty files", "", "", "index.list", "index.list ends inside entry 0 of 0"},
+        {"empty index", "", kTrackData, "index.list", "index.list ends inside entry 0 of 0"},
+        {"no entries", Bytes().i32(0).s, kTrackData, "index.list", "None of the 3 effects' tracks is in index.list"},
+        {"only other records", Bytes().i32(1).str("delta.track").i32(53).s, kTrackData, "index.list",
+         "None of the 3 effects' tracks is in index.list"},
     };
     for (const Case& c : cases) {
         renewEffects();
         dir.write("index.list", c.index);
         dir.write("track.data", c.data);
         testsupport::StdoutCapture capture;
-        std::unique_ptr<TrackManager> loaded = load();
-        ASSERT_NE(loaded, nullptr) << c.what;
-        EXPECT_EQ(describe(*loaded), c.described) << c.what;
+        TrackFile reader(folder);
+        std::unique_ptr<TrackManager> loaded(
+            reader.loadFromIndex({"alpha", "beta", "gamma"}, {alpha.get(), beta.get(), gamma.get()}));
+        EXPECT_EQ(loaded, nullptr) << c.what;
+        EXPECT_EQ(reader.getMissingFile(), folder + c.file) << c.what;
+        EXPECT_EQ(reader.getProblem(), c.problem) << c.what;
     }
+}
+
+TEST_F(TrackFileTest, InTheFolderFormARecordThatDoesNotFitIsADummy)
+{
+    Production production;
+    ASSERT_TRUE(TrackFile(dir.path()).saveToFolder(&production.manager));
+    dir.write("beta.track", kTrackData.substr(53, 10));
+    testsupport::StdoutCapture capture;
+    std::unique_ptr<TrackManager> loaded(
+        TrackFile(dir.path()).loadFromFolder({"alpha", "beta", "gamma"}, {alpha.get(), beta.get(), gamma.get()}));
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(describe(*loaded), "beta priority 0:\ngamma priority 1: | fade:\n"
+                                 "alpha priority 2: 10/1->screen 20/0 | speed: 0/0=1.5 40/3=-2\n");
+    EXPECT_TRUE(capture.text().find("Track 'beta' does not fit in the track data. Creating dummy.") !=
+                std::string::npos);
 }
 
 TEST_F(TrackFileTest, PropertiesRoundTrip)

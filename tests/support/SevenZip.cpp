@@ -1,8 +1,11 @@
 #include "support/SevenZip.h"
 
+#include "support/TempDir.h"
+
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace testsupport {
@@ -30,6 +33,16 @@ void write7z(const std::string& path, const Members& members, const std::string&
     }
     archive_write_close(a);
     archive_write_free(a);
+}
+
+void packFolder(const std::string& root, const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    Members members;
+    for (const auto& entry : fs::recursive_directory_iterator(fs::path(root) / folder))
+        if (entry.is_regular_file())
+            members.emplace_back(fs::relative(entry.path(), root).generic_string(), readWholeFile(entry.path().string()));
+    write7z((fs::path(root) / "resources.7z").string(), members, "store");
 }
 
 }

@@ -103,12 +103,43 @@ TEST(Image, OtherDepthsAreConvertedTo8BitRgbOrRgba)
     }
 }
 
+// Headers that declare more than a PNG may hold (16384 a side, 256 MiB), or
+// TGA kinds and colour maps outside the format, are refused before the
+// library decodes them: it trusts the sizes it reads.
+TEST(Image, PicturesDeclaredLargerThanTheBoundDoNotLoad)
+{
+    std::string tga = testsupport::makeTga(3, 2, 3, rgb3x2, false);
+    tga[12] = tga[13] = tga[14] = tga[15] = '\xFF';
+    std::string bmp = testsupport::makeBmp24(3, 2, rgb3x2);
+    bmp.replace(18, 8, std::string("\x00\x40\x00\x00\x00\x40\x00\x00", 8));  // 16384 x 16384
+    std::string wide = testsupport::makeBmp24(3, 2, rgb3x2);
+    wide.replace(18, 4, std::string("\x01\x40\x00\x00", 4));  // 16385 wide
+    // What the fuzzer found: a grey TGA 65535 wide, colour maps the library sizes to gigabytes.
+    std::vector<std::string> files = {tga, bmp, wide};
+    for (const char* name :
+         {"huge-grey-tga-overruns-conversion", "tga-mapped-without-colour-map", "tga-colour-map-past-entry-65535"})
+        files.push_back(
+            testsupport::readWholeFile(std::string(PULSVEK_SOURCE_DIR) + "/tests/fuzz/regressions/png/" + name));
+    TempDir dir;
+    for (const std::string& file : files) {
+        std::unique_ptr<Image> fromMemory(loadMemory(file));
+        EXPECT_FALSE(fromMemory->isLoaded());
+        Image fromPath(dir.write("big.bin", file).c_str());
+        EXPECT_FALSE(fromPath.isLoaded());
+    }
+}
+
 TEST(Image, UndecodableInputLeavesNoPicture)
 {
     TempDir dir;
     std::string png = testsupport::makePngRgb(3, 2, 3, rgb3x2);
+    // An icon header: the library's icon loader never returns on it.
+    const std::string icon = testsupport::readWholeFile(std::string(PULSVEK_SOURCE_DIR) +
+                                                        "/tests/fuzz/regressions/png/icon-header-hangs");
+    ASSERT_EQ(icon.rfind("icns", 0), 0u);
     std::string paths[] = {dir.file("missing.png"), dir.write("junk.png", "not a picture at all"),
-                           dir.write("cut.png", png.substr(0, 40)), dir.path()};
+                           dir.write("cut.png", png.substr(0, 40)), dir.path(), dir.write("icon.png", icon),
+                           dir.write("icon.bin", icon)};
     for (const std::string& path : paths) {
         Image image(path.c_str());
         EXPECT_FALSE(image.isLoaded()) << path;
@@ -124,6 +155,8 @@ TEST(Image, UndecodableInputLeavesNoPicture)
     EXPECT_FALSE(fresh.loadFromMemory(junk, sizeof junk));
     EXPECT_FALSE(fresh.loadFromMemory(junk, 0));
     EXPECT_FALSE(fresh.loadFromMemory(reinterpret_cast<const unsigned char*>(png.data()), 40));
+    EXPECT_FALSE(fresh.loadFromMemory(reinterpret_cast<const unsigned char*>(icon.data()),
+                                      static_cast<int>(icon.size())));
     EXPECT_FALSE(fresh.isLoaded());
     EXPECT_EQ(fresh.getPixels(), nullptr);
 
