@@ -192,6 +192,24 @@ Image::Image(const char* path)
     }
 }
 
+Image* Image::fromPng(const unsigned char* bytes, size_t size)
+{
+    if (!bytes || !looksLikePng(bytes, size))
+        return nullptr;
+    Image* image = new Image(NoLibrary{});
+    if (!image->takePng(bytes, size)) {
+        delete image;
+        return nullptr;
+    }
+    image->loaded = true;
+    return image;
+}
+
+bool Image::looksLikePng(const unsigned char* bytes, size_t size)
+{
+    return ::looksLikePng(bytes, size);
+}
+
 Image::Image()
 {
     initLibrary();

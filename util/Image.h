@@ -19,6 +19,11 @@ public:
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
 
+    // A PNG decoded without DevIL, so safe on any thread; null when the bytes are
+    // no PNG or do not make a whole picture.
+    static Image* fromPng(const unsigned char* bytes, size_t size);
+    static bool looksLikePng(const unsigned char* bytes, size_t size);
+
     // Decodes the bytes (format sniffed); the library's image is deleted afterwards.
     // Bytes that do not decode leave the Image as it was.
     bool loadFromMemory(const unsigned char* bytes, int size);
@@ -34,6 +39,9 @@ public:
     void setFilename(const std::string& name) { filename = name; }
 
 private:
+    struct NoLibrary {};
+    explicit Image(NoLibrary) {}
+
     // Decodes PNG bytes into the fields; false when they do not make a whole picture.
     bool takePng(const unsigned char* bytes, size_t size);
     // Reads the bound library image into the fields; false when it cannot be used.

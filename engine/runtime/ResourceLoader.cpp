@@ -17,6 +17,7 @@
 #include "engine/runtime/DataVideoPool.h"
 #include "engine/runtime/Effect.h"
 #include "engine/runtime/FMODTimer.h"
+#include "engine/runtime/Prefetch.h"
 #include "engine/runtime/ProgressBar.h"
 #include "engine/runtime/ResourceDefinition.h"
 #include "engine/runtime/Timer.h"
@@ -135,6 +136,7 @@ bool ResourceLoader::loadResources()
     VLMPulsvek::resources->defineResources();
     vlm::logLine("[Define Effects]");
     VLMPulsvek::resources->defineEffects();
+    startDecoding();
 
     if (!VLMPulsvek::progressBar)
         VLMPulsvek::progressBar = new ProgressBar(0.09f, 1.2f, 0.0f, progressTotal());
@@ -237,6 +239,26 @@ bool ResourceLoader::loadResources()
     return true;
 }
 
+void ResourceLoader::startDecoding()
+{
+    if (VLMIO::loadMode != 0 && VLMIO::loadMode != 1)
+        return;
+    if (!VLMPulsvek::musicFile.empty())
+        Prefetch::startMusic(VLMIO::soundFolder + VLMPulsvek::musicFile, VLMIO::loadMode);
+    // The files in the order the loader uploads them; cube maps by their faces.
+    std::vector<std::string> paths;
+    for (const TextureDefinition& def : VLMPulsvek::textureDefinitions) {
+        const size_t star = def.file.find('*');
+        if (def.target != GL_TEXTURE_CUBE_MAP || star == std::string::npos) {
+            paths.push_back(VLMIO::graphicsFolder + def.file);
+            continue;
+        }
+        for (const char* face : {"posx", "posy", "posz", "negx", "negy", "negz"})
+            paths.push_back(VLMIO::graphicsFolder + def.file.substr(0, star) + face + def.file.substr(star + 1));
+    }
+    Prefetch::startPictures(paths, VLMIO::loadMode);
+}
+
 bool ResourceLoader::defineEffectInstances()
 {
     VLMPulsvek::resources->defineEffectInstances();
@@ -328,6 +350,7 @@ bool ResourceLoader::startDemo()
 
 void ResourceLoader::deletePools()
 {
+    Prefetch::stop();
     deleteGlobal(VLMPulsvek::progressBar);
 
     vlm::logLine("[Deleting Pools]");

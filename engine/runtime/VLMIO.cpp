@@ -3,6 +3,7 @@
 #include "engine/render/Engine.h"
 #include "engine/render/Texture.h"
 #include "engine/runtime/Binary.h"
+#include "engine/runtime/Prefetch.h"
 #include "engine/runtime/ResourceDefinition.h"
 #include "engine/runtime/UnpackAlignment.h"
 #include "engine/runtime/Video.h"
@@ -70,14 +71,19 @@ std::string archiveProblem()
 
 void releaseArchive()
 {
+    // The workers read from the archive.
+    Prefetch::stop();
     if (loadMode == 1)
         closeArchive();
 }
 
 Image* loadImage(const std::string& path, int mode)
 {
-    std::unique_ptr<Image> image;
-    if (mode == 0) {
+    // A picture decoded ahead by a worker; anything else is read here.
+    std::unique_ptr<Image> image(mode == 0 || mode == 1 ? Prefetch::takePicture(path) : nullptr);
+    if (image) {
+        return image.release();
+    } else if (mode == 0) {
         image = std::make_unique<Image>(path.c_str());
     } else if (mode == 1) {
         image = std::make_unique<Image>();
@@ -164,10 +170,10 @@ GLenum formatFor(int bitsPerPixel)
     return bitsPerPixel == 32 ? GL_RGBA : GL_RGB;
 }
 
-GLenum sizedFormatFor(int bitsPerPixel)
-{
-    return bitsPerPixel == 32 ? GL_RGBA8 : GL_RGB8;
-}
+// RGB pictures are stored with an opaque alpha as well: they sample the same,
+// and every picture shares one texel format, for which the software rasteriser
+// compiles its mipmap and sampling code once instead of once per format.
+const GLint storedFormat = GL_RGBA8;
 
 bool uploadableDepth(const Image& image)
 {
@@ -248,11 +254,11 @@ Texture* loadTexture(const TextureDefinition& def, int mode)
         UnpackAlignment packed;
         const void* pixels = image->getPixels();
         if (target == GL_TEXTURE_1D)
-            glTexImage1D(target, 0, sizedFormatFor(bpp), w > h ? w : h, 0, formatFor(bpp), GL_UNSIGNED_BYTE, pixels);
+            glTexImage1D(target, 0, storedFormat, w > h ? w : h, 0, formatFor(bpp), GL_UNSIGNED_BYTE, pixels);
         else if (target == GL_TEXTURE_2D)
-            glTexImage2D(target, 0, sizedFormatFor(bpp), w, h, 0, formatFor(bpp), GL_UNSIGNED_BYTE, pixels);
+            glTexImage2D(target, 0, storedFormat, w, h, 0, formatFor(bpp), GL_UNSIGNED_BYTE, pixels);
         else
-            glTexImage3D(target, 0, sizedFormatFor(bpp), w, w, h / w, 0, formatFor(bpp), GL_UNSIGNED_BYTE, pixels);
+            glTexImage3D(target, 0, storedFormat, w, w, h / w, 0, formatFor(bpp), GL_UNSIGNED_BYTE, pixels);
     }
     const GLint minFilter = applyMipmap(target, def.mipmap);
     if (checkGLError("VLMIO::loadTexture " + def.file))
@@ -284,7 +290,7 @@ Texture* loadTextureArray(const TextureDefinition& def, int mode)
         // Level 0 holds the image; the mipmap chain, when asked for, follows
         // from the layer size.
         UnpackAlignment packed;
-        glTexImage3D(target, 0, sizedFormatFor(bpp), w, layerHeight, def.layers, 0, formatFor(bpp), GL_UNSIGNED_BYTE,
+        glTexImage3D(target, 0, storedFormat, w, layerHeight, def.layers, 0, formatFor(bpp), GL_UNSIGNED_BYTE,
                      image->getPixels());
     }
     const GLint minFilter = applyMipmap(target, def.mipmap);
@@ -334,7 +340,7 @@ Texture* loadCubeMap(const TextureDefinition& def, int mode)
         static const int imageForFace[6] = {0, 3, 1, 4, 2, 5};
         UnpackAlignment packed;
         for (int f = 0; f < 6; ++f)
-            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(f), 0, static_cast<GLint>(formatFor(bpp)),
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(f), 0, storedFormat,
                          side, side, 0, formatFor(bpp), GL_UNSIGNED_BYTE,
                          faces[static_cast<size_t>(imageForFace[f])]->getPixels());
     }
