@@ -25,6 +25,7 @@
 #include <glm/matrix.hpp>
 
 #include <algorithm>
+#include <memory>
 #include <cmath>
 
 const float CubeTerrain::cubeVertices[36][3] = {
@@ -191,16 +192,20 @@ namespace {
 VAO* makeBoxMesh(const char* name, int width, int meshRows, bool road)
 {
     VAO* mesh = new VAO(name);
-    const int cells = width * meshRows;
-    float* floats = mesh->createFloatBuffer(GL_FLOAT, cells * 288, GL_STATIC_DRAW);
-    // The byte buffer lives in an owned float array; only its first bytes are used.
-    float* bytes = mesh->createFloatBuffer(GL_UNSIGNED_BYTE, cells * 144, GL_STATIC_DRAW);
-    CubeTerrain::fillBoxes(floats, reinterpret_cast<uint8_t*>(bytes), width, meshRows, road);
-    mesh->mapArray(floats, "in_Position", 3, 0);
-    mesh->mapArray(floats, "in_Normal", 3, 0);
-    mesh->mapArray(floats, "in_UV0", 2, 0);
-    mesh->mapArray(bytes, "In_Props", 4, 0);
+    const size_t vertices = static_cast<size_t>(width) * static_cast<size_t>(meshRows) * CubeTerrain::VERTICES_PER_BOX;
+    // Filled whole here and needed only until the upload: no zeroing, no copy kept.
+    std::unique_ptr<float[]> floats(new float[vertices * CubeTerrain::FLOATS_PER_VERTEX]);
+    std::unique_ptr<uint8_t[]> props(new uint8_t[vertices * 4]);
+    CubeTerrain::fillBoxes(floats.get(), props.get(), width, meshRows, road);
+    mesh->createBuffer(GL_FLOAT, static_cast<int>(vertices) * CubeTerrain::FLOATS_PER_VERTEX, floats.get(),
+                       GL_STATIC_DRAW);
+    mesh->createBuffer(GL_UNSIGNED_BYTE, static_cast<int>(vertices) * 4, props.get(), GL_STATIC_DRAW);
+    mesh->mapArray(floats.get(), "in_Position", 3, 0);
+    mesh->mapArray(floats.get(), "in_Normal", 3, 0);
+    mesh->mapArray(floats.get(), "in_UV0", 2, 0);
+    mesh->mapArray(props.get(), "In_Props", 4, 0);
     mesh->upload();
+    mesh->releaseClientArrays();
     return mesh;
 }
 

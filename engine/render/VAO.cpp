@@ -101,6 +101,17 @@ void VAO::upload()
         indexBuffer->upload();
 }
 
+void VAO::releaseClientArrays()
+{
+    for (VBO* buffer : buffers)
+        buffer->releaseData();
+    if (indexBuffer)
+        indexBuffer->releaseData();
+    bufferByData.clear();
+    ownedFloats.clear();
+    ownedIndices.reset();
+}
+
 VertexArray* VAO::bind(Shader* shader)
 {
     VLM_ASSERT(shader != nullptr);

@@ -43,6 +43,10 @@ public:
     bool hasMapping(const std::string& name) const { return getMapping(name) != nullptr; }
 
     void upload();
+    // After the upload, for meshes only drawn from then on: forgets the client
+    // arrays (freeing those the mesh allocated); the buffers keep their contents
+    // and a later upload leaves them as they are.
+    void releaseClientArrays();
     // Binds the shader and this mesh's vertex-array object for it.
     VertexArray* bind(Shader* shader);
     VertexArray* createVertexArray(Shader* shader);

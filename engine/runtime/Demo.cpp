@@ -13,6 +13,7 @@
 #include "platform/Glfw27.h"
 #include "util/Assert.h"
 #include "util/Log.h"
+#include "util/Memory.h"
 
 #include <GL/glew.h>
 
@@ -79,6 +80,7 @@ bool Demo::failLoading()
 bool Demo::init(ScreenSettings* settings, int resourceMode)
 {
     VLM_ASSERT(VLMPulsvek::resources != NULL);
+    vlm::configureHeap();
     if (!glfw27::init())
         return fail("Failed to initialize GLFW");
     glfw27::openWindowHint(glfw27::OPENGL_VERSION_MAJOR, 3);
@@ -116,6 +118,8 @@ bool Demo::init(ScreenSettings* settings, int resourceMode)
         return failLoading();
 
     VLMIO::releaseArchive();
+    // The decoding buffers of the start-up are gone: their pages go back too.
+    vlm::returnFreeMemory();
     return true;
 }
 
