@@ -70,7 +70,6 @@ TerrainGenerator::TerrainGenerator(int width, int rows, int windowCount, int roa
     rowStamps.assign(totalRows, 0);
     scenery.resize(totalRows);
     collected.reset(new SceneryEntry[MAX_COLLECTED]);
-    profiles.resize(totalRows);
     rowNoise.assign(width, 0.0);
 
     randomColumns.resize(static_cast<size_t>(totalRows) * maxRandomPerRow);
@@ -172,7 +171,6 @@ Spline& TerrainGenerator::buildProfile(unsigned row)
 {
     VLM_ASSERT(row < static_cast<unsigned>(totalRows));
     const unsigned t = timeOfRow(row);
-    Spline& profile = profiles[row];
     profile.clear();
     for (int k = 0; k < SPLINE_TRACKS; ++k)
         profile.addKey(static_cast<float>(k) * 0.25f, value(SPLINE_1 + k, t));
@@ -217,7 +215,7 @@ void TerrainGenerator::generateRow(unsigned row)
     const float octaves = value(NOISE_OCT, t);
     const float persistence = value(NOISE_PERS, t);
     const float displacement = value(NOISE_DISPL, t);
-    const Spline& profile = buildProfile(row);
+    buildProfile(row);
     // The noise library accepts 1 to 30 octaves.
     const int octaveCount = std::min(MAX_OCTAVES, std::max(1, truncToInt(octaves)));
     const int type = truncToInt(std::floor(value(NOISE_TYPE, t)));

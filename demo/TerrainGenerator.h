@@ -47,6 +47,7 @@ public:
     // Every row in ascending order, then its scenery. Every track must be set.
     void generateAll();
     void generateRow(unsigned row);
+    // The cross-section of the row; valid until the next row's is built.
     Spline& buildProfile(unsigned row);
     void placeScenery(unsigned row);
 
@@ -159,7 +160,8 @@ private:
     std::vector<uint8_t> randomColumns;
     int maxRandomPerRow;
     std::vector<int> rowStamps;
-    std::vector<Spline> profiles;
+    // The cross-section of the row being generated (only one is needed at a time).
+    Spline profile;
     std::vector<double> rowNoise;
     NoiseRow noiseRow;
     int lastWindowStart;

@@ -38,6 +38,8 @@ public:
 
     // Appends a named attribute at the buffer's running offset (interleaving).
     void mapArray(const void* data, const std::string& name, int components, int divisor);
+    // As mapArray, for integer data that the shader reads as float values.
+    void mapArrayAsFloat(const void* data, const std::string& name, int components);
     void addMapping(AttributeMapping* mapping);
     AttributeMapping* getMapping(const std::string& name) const;
     bool hasMapping(const std::string& name) const { return getMapping(name) != nullptr; }
