@@ -232,11 +232,14 @@ FMOD_RESULT fmodex::decodeMp3(const unsigned char* data, size_t size, DecodedAud
     const uint64_t maxSamples = static_cast<uint64_t>(maxDecodedSeconds) * static_cast<uint64_t>(rate) *
                                 static_cast<uint64_t>(channels);
     const size_t chunk = 16384;
-    // Room for the length the stream states, so that the buffer seldom moves.
+    // Room for the length the stream states, so that the buffer seldom moves;
+    // no more than the bytes could hold (an MP3 frame carries at most 48
+    // samples per byte), whatever a header claims.
     const off_t stated = mpg123_length(mh);
     if (stated > 0) {
-        const uint64_t expected = static_cast<uint64_t>(stated) * static_cast<uint64_t>(channels) + chunk;
-        samples.reserve(static_cast<size_t>(std::min(expected, maxSamples + chunk)));
+        const uint64_t expected = static_cast<uint64_t>(stated) * static_cast<uint64_t>(channels);
+        const uint64_t bound = std::min(maxSamples, static_cast<uint64_t>(size) * 48);
+        samples.reserve(static_cast<size_t>(std::min(expected, bound) + chunk));
     }
     int idleReads = 0;
     for (;;) {
