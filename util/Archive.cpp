@@ -78,13 +78,20 @@ std::string readMember(Reader& reader, unsigned char* destination, int size, con
     return "";
 }
 
-// What the one pass over the archive made of a member.
-enum class Decoded { pending, ready, taken, failed };
+// What the one pass over the archive made of a member; "alone": asked for
+// before the pass came to it, and large, so read by the asker while the pass
+// goes on with the others.
+enum class Decoded { pending, ready, taken, failed, alone };
+
+// Members at least this large are read alone when asked for ahead of the pass:
+// their decoding then runs beside the pass instead of after all before them.
+constexpr int kAloneBytes = 1 << 20;
 
 // One pass over the whole archive on a thread of its own, decoding every member
 // in the order they are stored, so that each is read once however many are
 // asked for and in whatever order. A member it could not read, and every one
-// after it, is left to a reader of its own (extractAlone).
+// after it, is left to a reader of its own (extractAlone), as is a large member
+// asked for early.
 class Pass {
 public:
     Pass(std::string path, const std::vector<Member>& members)
@@ -106,6 +113,10 @@ public:
     {
         std::unique_lock<std::mutex> lock(mutex);
         const size_t i = static_cast<size_t>(index);
+        if (states[i] == Decoded::pending && static_cast<int>(i) > started && members[i].size >= kAloneBytes) {
+            states[i] = Decoded::alone;
+            return false;
+        }
         changed.wait(lock, [&] { return states[i] != Decoded::pending; });
         if (states[i] != Decoded::ready)
             return false;
@@ -133,6 +144,12 @@ private:
                 // The archive file may have changed since it was listed.
                 if (entryName(entry) != m.name || entrySize(entry) != m.size)
                     break;
+                {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    started = static_cast<int>(next);
+                    if (states[next] == Decoded::alone)
+                        continue;
+                }
                 std::vector<char> data;
                 if (m.size > 0) {
                     data.resize(static_cast<size_t>(m.size));
@@ -157,6 +174,8 @@ private:
     std::condition_variable changed;
     std::vector<std::vector<char>> bytes;
     std::vector<Decoded> states;
+    // The member the pass reads (or last read); -1 before the first.
+    int started = -1;
     std::atomic<bool> stop{false};
     std::thread worker;
 };

@@ -3,12 +3,16 @@
 
 namespace vlm {
 
-// Makes the heap give freed pages back to the system soon, instead of keeping
-// as much as the largest buffers freed so far (the allocator's default grows
-// that allowance with every large buffer that is freed).
-void configureHeap();
-// Hands the heap's free pages back to the system (those of every thread's
-// arena), after start-up work has freed large buffers.
-void returnFreeMemory();
+// For the start-up: freed buffers of 64 KiB and more go back to the system at
+// once. The start-up's decoders and the driver's first shader compilations
+// free many such buffers between longer-lived ones; in the heap they would
+// leave holes that stay resident. Also makes the heap give freed pages back
+// soon instead of keeping as much as the largest buffer freed so far (the
+// allocator's default grows that allowance with every large buffer freed).
+void configureStartupHeap();
+// After the start-up (the first frame): buffers below 256 KiB come from the
+// heap again (steady frames reuse them without system calls), and the heap's
+// free pages, those of every thread's arena too, go back to the system.
+void settleHeap();
 
 }

@@ -80,7 +80,7 @@ bool Demo::failLoading()
 bool Demo::init(ScreenSettings* settings, int resourceMode)
 {
     VLM_ASSERT(VLMPulsvek::resources != NULL);
-    vlm::configureHeap();
+    vlm::configureStartupHeap();
     if (!glfw27::init())
         return fail("Failed to initialize GLFW");
     glfw27::openWindowHint(glfw27::OPENGL_VERSION_MAJOR, 3);
@@ -118,8 +118,6 @@ bool Demo::init(ScreenSettings* settings, int resourceMode)
         return failLoading();
 
     VLMIO::releaseArchive();
-    // The decoding buffers of the start-up are gone: their pages go back too.
-    vlm::returnFreeMemory();
     return true;
 }
 
@@ -147,6 +145,7 @@ void Demo::run()
     TrackManager* tracks = VLMPulsvek::tracks;
     DataFBOPool* fbos = VLMPulsvek::fboDataPool;
     const unsigned int endMs = VLMPulsvek::endTime.getTotalMs();
+    bool settled = false;
     while (!getQuitFlag()) {
         fboBind(nullptr);
         timer->update();
@@ -161,6 +160,11 @@ void Demo::run()
         fbos->clearDirty();
         glfw27::swapBuffers();
         ++VLMPulsvek::frameCount;
+        // The first frame ends the start-up.
+        if (!settled) {
+            vlm::settleHeap();
+            settled = true;
+        }
     }
 
     TimeCode duration;

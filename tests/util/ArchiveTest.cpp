@@ -292,14 +292,19 @@ TEST_F(ArchiveFixture, MembersReadInAnyOrderFromAnyThread)
     testsupport::Members members;
     for (int i = 0; i < 12; ++i)
         members.push_back({"m" + std::to_string(i), patterned(static_cast<size_t>(1000 + i * 7919), static_cast<unsigned>(i))});
+    // Large members asked for ahead of the pass are read beside it.
+    members.insert(members.begin() + 6, {"large", patterned(3u << 20, 12)});
+    members.push_back({"last large", patterned((3u << 20) + 5, 13)});
     const std::string path = dir.file("many.7z");
     testsupport::write7z(path, members, "lzma2");
     ASSERT_EQ(arc_open(path.c_str()), 0);
 
     // The last member first, then every member taken by one of four threads at once.
     std::vector<char> bytes;
+    ASSERT_TRUE(arc_take("last large", bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), members.back().second);
     ASSERT_TRUE(arc_take("m11", bytes));
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), members[11].second);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), members[12].second);
     std::vector<std::string> got(members.size());
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
@@ -318,9 +323,10 @@ TEST_F(ArchiveFixture, MembersReadInAnyOrderFromAnyThread)
     // A taken member is read again, alone, however often it is asked for.
     EXPECT_EQ(extract("m3"), members[3].second);
     EXPECT_EQ(extract("m3"), members[3].second);
+    EXPECT_EQ(extract("large"), members[6].second);
     ASSERT_TRUE(arc_take("m3", bytes));
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), members[3].second);
-    EXPECT_FALSE(arc_take("m12", bytes));
+    EXPECT_FALSE(arc_take("m13", bytes));
     EXPECT_TRUE(bytes.empty());
     EXPECT_EQ(arc_problem(), "");
 }
