@@ -5,6 +5,7 @@
 #include "util/Image.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -144,12 +145,21 @@ private:
 std::unique_ptr<Pictures> pictures;
 std::unique_ptr<Music> music;
 
+// Workers still running at exit are stopped before any static object goes
+// (the archive they may be reading from among them).
+void stopAtExit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { std::atexit(Prefetch::stop); });
+}
+
 }
 
 namespace Prefetch {
 
 void startPictures(const std::vector<std::string>& paths, int mode)
 {
+    stopAtExit();
     pictures.reset();
     pictures = std::make_unique<Pictures>(paths, mode);
 }
@@ -161,6 +171,7 @@ Image* takePicture(const std::string& path)
 
 void startMusic(const std::string& path, int mode)
 {
+    stopAtExit();
     music.reset();
     music = std::make_unique<Music>(path, mode);
 }
