@@ -6,25 +6,21 @@
 #include <malloc.h>
 #endif
 
-namespace {
-
-const int trimThreshold = 1024 * 1024;
-
-}
-
 void vlm::configureStartupHeap()
 {
 #if defined(__GLIBC__)
     mallopt(M_MMAP_THRESHOLD, 64 * 1024);
-    mallopt(M_TRIM_THRESHOLD, trimThreshold);
+    mallopt(M_TRIM_THRESHOLD, 1024 * 1024);
 #endif
 }
 
 void vlm::settleHeap()
 {
 #if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
-    mallopt(M_TRIM_THRESHOLD, trimThreshold);
+    // What the allocator's own adjustment reaches at most: the driver's large
+    // per-frame buffers are then reused from the heap, without system calls.
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
     malloc_trim(0);
 #endif
 }

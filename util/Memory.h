@@ -10,9 +10,11 @@ namespace vlm {
 // soon instead of keeping as much as the largest buffer freed so far (the
 // allocator's default grows that allowance with every large buffer freed).
 void configureStartupHeap();
-// After the start-up (the first frame): buffers below 256 KiB come from the
-// heap again (steady frames reuse them without system calls), and the heap's
-// free pages, those of every thread's arena too, go back to the system.
+// After the start-up (the first frame): the heap's free pages, those of every
+// thread's arena too, go back to the system; from then on large buffers come
+// from the heap and freed ones stay for reuse, as the allocator's own
+// adjustment would have it after a while (steady frames then make no system
+// calls for the buffers they take and give back).
 void settleHeap();
 
 }
