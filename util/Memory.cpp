@@ -21,6 +21,13 @@ void vlm::settleHeap()
     // per-frame buffers are then reused from the heap, without system calls.
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+#endif
+    returnFreeMemory();
+}
+
+void vlm::returnFreeMemory()
+{
+#if defined(__GLIBC__)
     malloc_trim(0);
 #endif
 }

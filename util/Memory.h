@@ -16,5 +16,7 @@ void configureStartupHeap();
 // adjustment would have it after a while (steady frames then make no system
 // calls for the buffers they take and give back).
 void settleHeap();
+// Hands the heap's free pages back to the system, those of every thread's arena too.
+void returnFreeMemory();
 
 }

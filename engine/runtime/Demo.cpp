@@ -118,6 +118,8 @@ bool Demo::init(ScreenSettings* settings, int resourceMode)
         return failLoading();
 
     VLMIO::releaseArchive();
+    // What the decoding workers freed in their own arenas.
+    vlm::returnFreeMemory();
     return true;
 }
 

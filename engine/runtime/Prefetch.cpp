@@ -32,11 +32,11 @@ bool readBytes(const std::string& path, int mode, std::vector<char>& bytes)
 
 class Pictures {
 public:
-    Pictures(const std::vector<std::string>& paths, int mode) : mode(mode)
+    Pictures(const std::vector<Prefetch::Picture>& pictures, int mode) : mode(mode)
     {
-        for (const std::string& path : paths)
-            if (std::none_of(slots.begin(), slots.end(), [&](const Slot& s) { return s.path == path; }))
-                slots.push_back({path, false, nullptr});
+        for (const Prefetch::Picture& picture : pictures)
+            if (std::none_of(slots.begin(), slots.end(), [&](const Slot& s) { return s.path == picture.path; }))
+                slots.push_back({picture.path, picture.mipmapLayers, false, nullptr});
         const unsigned count = std::min<unsigned>(kPictureWorkers, static_cast<unsigned>(slots.size()));
         for (unsigned i = 0; i < count; ++i)
             workers.emplace_back([this] { work(); });
@@ -71,6 +71,7 @@ public:
 private:
     struct Slot {
         std::string path;
+        int mipmapLayers;
         bool done;
         std::unique_ptr<Image> image;
     };
@@ -90,6 +91,8 @@ private:
             Image* image = nullptr;
             if (readBytes(slots[index].path, mode, bytes))
                 image = Image::fromPng(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+            if (image && slots[index].mipmapLayers > 0)
+                image->buildMipmaps(slots[index].mipmapLayers);
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 slots[index].image.reset(image);
@@ -157,11 +160,11 @@ void stopAtExit()
 
 namespace Prefetch {
 
-void startPictures(const std::vector<std::string>& paths, int mode)
+void startPictures(const std::vector<Picture>& list, int mode)
 {
     stopAtExit();
     pictures.reset();
-    pictures = std::make_unique<Pictures>(paths, mode);
+    pictures = std::make_unique<Pictures>(list, mode);
 }
 
 Image* takePicture(const std::string& path)

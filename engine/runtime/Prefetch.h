@@ -15,9 +15,16 @@ class Image;
 
 namespace Prefetch {
 
-// Starts decoding the pictures at these paths, a few ahead of the loader, from
-// the folders (mode 0) or the archive (mode 1). Stops what was started before.
-void startPictures(const std::vector<std::string>& paths, int mode);
+// A picture to decode; with mipmapLayers above 0 its mipmap chain is built as
+// well, for that many slices stacked in it (Image::buildMipmaps).
+struct Picture {
+    std::string path;
+    int mipmapLayers = 0;
+};
+
+// Starts decoding the pictures, a few ahead of the loader, from the folders
+// (mode 0) or the archive (mode 1). Stops what was started before.
+void startPictures(const std::vector<Picture>& pictures, int mode);
 // The picture decoded for the path, once its worker is done; null when the
 // path was not asked for or did not decode.
 Image* takePicture(const std::string& path);

@@ -245,18 +245,22 @@ void ResourceLoader::startDecoding()
         return;
     if (!VLMPulsvek::musicFile.empty())
         Prefetch::startMusic(VLMIO::soundFolder + VLMPulsvek::musicFile, VLMIO::loadMode);
-    // The files in the order the loader uploads them; cube maps by their faces.
-    std::vector<std::string> paths;
+    // The files in the order the loader uploads them, cube maps by their faces;
+    // with the slices their mipmap chains are made of (the layers of an array).
+    std::vector<Prefetch::Picture> pictures;
     for (const TextureDefinition& def : VLMPulsvek::textureDefinitions) {
+        const int layers = !def.mipmap || def.target == GL_TEXTURE_3D ? 0
+                           : def.target == GL_TEXTURE_2D_ARRAY     ? def.layers
+                                                                   : 1;
         const size_t star = def.file.find('*');
         if (def.target != GL_TEXTURE_CUBE_MAP || star == std::string::npos) {
-            paths.push_back(VLMIO::graphicsFolder + def.file);
+            pictures.push_back({VLMIO::graphicsFolder + def.file, layers});
             continue;
         }
         for (const char* face : {"posx", "posy", "posz", "negx", "negy", "negz"})
-            paths.push_back(VLMIO::graphicsFolder + def.file.substr(0, star) + face + def.file.substr(star + 1));
+            pictures.push_back({VLMIO::graphicsFolder + def.file.substr(0, star) + face + def.file.substr(star + 1), layers});
     }
-    Prefetch::startPictures(paths, VLMIO::loadMode);
+    Prefetch::startPictures(pictures, VLMIO::loadMode);
 }
 
 bool ResourceLoader::defineEffectInstances()

@@ -62,10 +62,10 @@ struct PrefetchResources : ::testing::TestWithParam<int> {
 
 TEST_P(PrefetchResources, PicturesArriveForTheLoaderToTake)
 {
-    std::vector<std::string> paths;
+    std::vector<Prefetch::Picture> paths;
     for (int i = 0; i < 9; ++i)
-        paths.push_back(path("p" + std::to_string(i) + ".png"));
-    paths.insert(paths.begin() + 2, {path("missing.png"), path("junk.png"), path("picture.bmp"), path("p0.png")});
+        paths.push_back({path("p" + std::to_string(i) + ".png")});
+    paths.insert(paths.begin() + 2, {{path("missing.png")}, {path("junk.png")}, {path("picture.bmp")}, {path("p0.png")}});
     Prefetch::startPictures(paths, GetParam());
 
     // More pictures than the workers hold ahead, taken in order and out of it.
@@ -90,17 +90,17 @@ TEST_P(PrefetchResources, PicturesArriveForTheLoaderToTake)
 
 TEST_P(PrefetchResources, StoppingWithPicturesLeftOverEnds)
 {
-    std::vector<std::string> paths;
+    std::vector<Prefetch::Picture> paths;
     for (int round = 0; round < 3; ++round)
         for (int i = 0; i < 9; ++i)
-            paths.push_back(path("p" + std::to_string(i) + ".png"));
+            paths.push_back({path("p" + std::to_string(i) + ".png")});
     Prefetch::startPictures(paths, GetParam());
     EXPECT_EQ(widthOf("p0.png"), 1);
     Prefetch::stop();
     EXPECT_EQ(widthOf("p1.png"), -1);
     // A new start replaces the one before.
-    Prefetch::startPictures({path("p3.png")}, GetParam());
-    Prefetch::startPictures({path("p5.png")}, GetParam());
+    Prefetch::startPictures({{path("p3.png")}}, GetParam());
+    Prefetch::startPictures({{path("p5.png")}}, GetParam());
     EXPECT_EQ(widthOf("p3.png"), -1);
     EXPECT_EQ(widthOf("p5.png"), 6);
 }
