@@ -25,6 +25,7 @@
 #include <glm/matrix.hpp>
 
 #include <algorithm>
+#include <memory>
 #include <cmath>
 
 const float CubeTerrain::cubeVertices[36][3] = {
@@ -159,28 +160,34 @@ void CubeTerrain::setup(int columnCount, int rowCount)
     skyboxMesh = Geometry::skybox(glm::vec3(100.0f, 100.0f, 100.0f));
 }
 
-void CubeTerrain::fillBoxes(float* floats, uint8_t* props, int width, int meshRows, bool road)
+void CubeTerrain::fillBoxes(float* positions, int8_t* shape, uint8_t* props, int width, int meshRows, bool road)
 {
+    // The table's normals and UVs are whole numbers: exact as bytes.
+    int8_t shapes[VERTICES_PER_BOX][SHAPE_BYTES];
+    for (int i = 0; i < VERTICES_PER_BOX; ++i) {
+        const int8_t s[SHAPE_BYTES] = {static_cast<int8_t>(cubeNormals[i][0]), static_cast<int8_t>(cubeNormals[i][1]),
+                                       static_cast<int8_t>(cubeNormals[i][2]), 0,
+                                       static_cast<int8_t>(cubeUVs[i][0]),     static_cast<int8_t>(cubeUVs[i][1]),
+                                       0,                                       0};
+        std::copy(s, s + SHAPE_BYTES, shapes[i]);
+    }
     for (int r = 0; r < meshRows; ++r) {
         for (int col = 0; col < width; ++col) {
             for (int i = 0; i < VERTICES_PER_BOX; ++i) {
                 const float* p = cubeVertices[i];
-                floats[0] = static_cast<float>(col) - static_cast<float>(width) * 0.5f + 0.5f + p[0];
-                floats[1] = p[1];
-                floats[2] = p[2] - static_cast<float>(r);
-                floats[3] = cubeNormals[i][0];
-                floats[4] = cubeNormals[i][1];
-                floats[5] = cubeNormals[i][2];
-                floats[6] = cubeUVs[i][0];
-                floats[7] = cubeUVs[i][1];
-                floats += FLOATS_PER_VERTEX;
+                positions[0] = static_cast<float>(col) - static_cast<float>(width) * 0.5f + 0.5f + p[0];
+                positions[1] = p[1];
+                positions[2] = p[2] - static_cast<float>(r);
+                positions += POSITION_FLOATS;
+                std::copy(shapes[i], shapes[i] + SHAPE_BYTES, shape);
+                shape += SHAPE_BYTES;
 
                 const int side = p[0] < 0 ? col : col + 1;
                 props[0] = static_cast<uint8_t>(col);
                 props[1] = static_cast<uint8_t>(r);
                 props[2] = static_cast<uint8_t>(road ? ROAD_TERRAIN_COLUMN + side : side);
                 props[3] = static_cast<uint8_t>(p[2] > 0 ? r : r + 1);
-                props += 4;
+                props += PROPS_BYTES;
             }
         }
     }
@@ -191,16 +198,22 @@ namespace {
 VAO* makeBoxMesh(const char* name, int width, int meshRows, bool road)
 {
     VAO* mesh = new VAO(name);
-    const int cells = width * meshRows;
-    float* floats = mesh->createFloatBuffer(GL_FLOAT, cells * 288, GL_STATIC_DRAW);
-    // The byte buffer lives in an owned float array; only its first bytes are used.
-    float* bytes = mesh->createFloatBuffer(GL_UNSIGNED_BYTE, cells * 144, GL_STATIC_DRAW);
-    CubeTerrain::fillBoxes(floats, reinterpret_cast<uint8_t*>(bytes), width, meshRows, road);
-    mesh->mapArray(floats, "in_Position", 3, 0);
-    mesh->mapArray(floats, "in_Normal", 3, 0);
-    mesh->mapArray(floats, "in_UV0", 2, 0);
-    mesh->mapArray(bytes, "In_Props", 4, 0);
+    const size_t vertices = static_cast<size_t>(width) * static_cast<size_t>(meshRows) * CubeTerrain::VERTICES_PER_BOX;
+    // Filled whole here and needed only until the upload: no zeroing, no copy kept.
+    std::unique_ptr<float[]> positions(new float[vertices * CubeTerrain::POSITION_FLOATS]);
+    std::unique_ptr<int8_t[]> shape(new int8_t[vertices * CubeTerrain::SHAPE_BYTES]);
+    std::unique_ptr<uint8_t[]> props(new uint8_t[vertices * CubeTerrain::PROPS_BYTES]);
+    CubeTerrain::fillBoxes(positions.get(), shape.get(), props.get(), width, meshRows, road);
+    const int count = static_cast<int>(vertices);
+    mesh->createBuffer(GL_FLOAT, count * CubeTerrain::POSITION_FLOATS, positions.get(), GL_STATIC_DRAW);
+    mesh->createBuffer(GL_BYTE, count * CubeTerrain::SHAPE_BYTES, shape.get(), GL_STATIC_DRAW);
+    mesh->createBuffer(GL_UNSIGNED_BYTE, count * CubeTerrain::PROPS_BYTES, props.get(), GL_STATIC_DRAW);
+    mesh->mapArray(positions.get(), "in_Position", 3, 0);
+    mesh->mapArrayAsFloat(shape.get(), "in_Normal", 4);
+    mesh->mapArrayAsFloat(shape.get(), "in_UV0", 4);
+    mesh->mapArray(props.get(), "In_Props", 4, 0);
     mesh->upload();
+    mesh->releaseClientArrays();
     return mesh;
 }
 

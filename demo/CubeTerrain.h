@@ -38,7 +38,11 @@ public:
 
     // The meshes hold at most this many rows of boxes.
     static constexpr int MAX_MESH_ROWS = 254;
-    static constexpr int FLOATS_PER_VERTEX = 8;
+    // Per vertex: the position as floats; the normal (x, y, z, 0) and the UV
+    // (u, v, 0, 0) as signed bytes, read as floats; the four In_Props bytes.
+    static constexpr int POSITION_FLOATS = 3;
+    static constexpr int SHAPE_BYTES = 8;
+    static constexpr int PROPS_BYTES = 4;
     static constexpr int VERTICES_PER_BOX = 36;
 
     // Where the drive stands in a frame.
@@ -78,10 +82,10 @@ public:
     // Pure helpers of the above.
 
     static int meshRowsFor(int rows) { return rows < MAX_MESH_ROWS ? rows : MAX_MESH_ROWS; }
-    // Writes the boxes of a mesh width columns wide and meshRows rows deep:
-    // FLOATS_PER_VERTEX floats and four In_Props bytes per vertex. The road
-    // mesh's third byte names the terrain column under the road.
-    static void fillBoxes(float* floats, uint8_t* props, int width, int meshRows, bool road);
+    // Writes the boxes of a mesh width columns wide and meshRows rows deep, in
+    // the layout above. The road mesh's third In_Props byte names the terrain
+    // column under the road.
+    static void fillBoxes(float* positions, int8_t* shape, uint8_t* props, int width, int meshRows, bool road);
     // The frame of the road at sample (carPos, fraction) of the turn and hill
     // arrays (count samples); the sample index is kept within 0..count - 3.
     static glm::mat4 roadFrame(const float* turn, const float* hill, int count, float carPos,

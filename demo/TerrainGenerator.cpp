@@ -7,9 +7,11 @@
 #include "util/Assert.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -62,14 +64,12 @@ TerrainGenerator::TerrainGenerator(int width, int rows, int windowCount, int roa
       spriteScene(nullptr), spriteTexture(nullptr), tracks()
 {
     VLM_ASSERT(width > 0 && rows > 0 && windowCount > 0 && roadWidth > 0);
-    voronoi.EnableDistance(false);
 
     terrain.assign(static_cast<size_t>(totalRows) * width * TEXEL_BYTES, 0);
     allocProps();
     rowStamps.assign(totalRows, 0);
     scenery.resize(totalRows);
     collected.reset(new SceneryEntry[MAX_COLLECTED]);
-    profiles.resize(totalRows);
     rowNoise.assign(width, 0.0);
 
     randomColumns.resize(static_cast<size_t>(totalRows) * maxRandomPerRow);
@@ -164,8 +164,31 @@ int TerrainGenerator::getRandomColumn(unsigned row, int k) const
 void TerrainGenerator::generateAll()
 {
     requireTracks();
-    for (unsigned row = 0; row < static_cast<unsigned>(totalRows); ++row) {
-        generateRow(row);
+    const unsigned total = static_cast<unsigned>(totalRows);
+    const size_t columns = static_cast<size_t>(width);
+    // Every row's noise first, in blocks of rows taken by whichever thread is free;
+    // each thread has modules of its own and writes only the rows it took.
+    std::unique_ptr<double[]> noise(new double[static_cast<size_t>(total) * columns]);
+    std::atomic<unsigned> nextBlock{0};
+    const unsigned blockRows = 64;
+    auto sampleBlocks = [&](NoiseModules& own) {
+        for (unsigned first = nextBlock.fetch_add(blockRows); first < total; first = nextBlock.fetch_add(blockRows))
+            for (unsigned row = first; row < std::min(total, first + blockRows); ++row)
+                sampleNoiseRow(row, own, noise.get() + row * columns);
+    };
+    const unsigned helpers = std::min(3u, std::max(1u, std::thread::hardware_concurrency()) - 1);
+    std::vector<std::thread> threads;
+    for (unsigned i = 0; i < helpers && blockRows * (i + 1) < total; ++i)
+        threads.emplace_back([&] {
+            NoiseModules own;
+            sampleBlocks(own);
+        });
+    sampleBlocks(modules);
+    for (std::thread& thread : threads)
+        thread.join();
+
+    for (unsigned row = 0; row < total; ++row) {
+        buildRow(row, noise.get() + row * columns);
         placeScenery(row);
     }
 }
@@ -174,7 +197,6 @@ Spline& TerrainGenerator::buildProfile(unsigned row)
 {
     VLM_ASSERT(row < static_cast<unsigned>(totalRows));
     const unsigned t = timeOfRow(row);
-    Spline& profile = profiles[row];
     profile.clear();
     for (int k = 0; k < SPLINE_TRACKS; ++k)
         profile.addKey(static_cast<float>(k) * 0.25f, value(SPLINE_1 + k, t));
@@ -182,23 +204,43 @@ Spline& TerrainGenerator::buildProfile(unsigned row)
     return profile;
 }
 
-void TerrainGenerator::sampleNoiseRow(int type, double y)
+void TerrainGenerator::sampleNoiseRow(unsigned row, NoiseModules& m, double* out) const
 {
+    const unsigned t = timeOfRow(row);
+    const double frequency = trackvalue::bounded(value(NOISE_FREQ, t), MAX_NOISE_FREQUENCY);
+    const float octaves = value(NOISE_OCT, t);
+    const float persistence = value(NOISE_PERS, t);
+    const float displacement = value(NOISE_DISPL, t);
+    // The noise library accepts 1 to 30 octaves.
+    const int octaveCount = std::min(MAX_OCTAVES, std::max(1, truncToInt(octaves)));
+    const int type = truncToInt(std::floor(value(NOISE_TYPE, t)));
+    const double y = static_cast<double>(row) / width;
+
     switch (type) {
     case 0:
-        noiseRow.perlin(perlin, width, y, rowNoise.data());
+        m.perlin.SetFrequency(frequency);
+        m.perlin.SetOctaveCount(octaveCount);
+        m.perlin.SetPersistence(persistence);
+        m.row.perlin(m.perlin, width, y, out);
         break;
     case 1:
-        noiseRow.voronoi(voronoi, width, y, rowNoise.data());
+        m.voronoi.SetFrequency(frequency);
+        m.voronoi.SetDisplacement(displacement);
+        m.row.voronoi(m.voronoi, width, y, out);
         break;
     case 2:
-        noiseRow.billow(billow, width, y, rowNoise.data());
+        m.billow.SetFrequency(frequency);
+        m.billow.SetOctaveCount(octaveCount);
+        m.billow.SetPersistence(persistence);
+        m.row.billow(m.billow, width, y, out);
         break;
     case 3:
-        noiseRow.ridged(ridged, width, y, rowNoise.data());
+        m.ridged.SetFrequency(frequency);
+        m.ridged.SetOctaveCount(octaveCount);
+        m.row.ridged(m.ridged, width, y, out);
         break;
     default:
-        std::fill(rowNoise.begin(), rowNoise.end(), 0.0);
+        std::fill(out, out + width, 0.0);
         break;
     }
 }
@@ -207,6 +249,12 @@ void TerrainGenerator::generateRow(unsigned row)
 {
     VLM_ASSERT(row < static_cast<unsigned>(totalRows));
     requireTracks();
+    sampleNoiseRow(row, modules, rowNoise.data());
+    buildRow(row, rowNoise.data());
+}
+
+void TerrainGenerator::buildRow(unsigned row, const double* noise)
+{
     const unsigned t = timeOfRow(row);
 
     // Everything read at the row's time is the same for every column.
@@ -215,37 +263,7 @@ void TerrainGenerator::generateRow(unsigned row)
     const float water = value(WATER_HEIGHT, t);
     const float add = value(NOISE_ADD, t);
     const float mult = value(NOISE_MULT, t);
-    const double frequency = trackvalue::bounded(value(NOISE_FREQ, t), MAX_NOISE_FREQUENCY);
-    const float octaves = value(NOISE_OCT, t);
-    const float persistence = value(NOISE_PERS, t);
-    const float displacement = value(NOISE_DISPL, t);
-    const Spline& profile = buildProfile(row);
-    // The noise library accepts 1 to 30 octaves.
-    const int octaveCount = std::min(MAX_OCTAVES, std::max(1, truncToInt(octaves)));
-    const int type = truncToInt(std::floor(value(NOISE_TYPE, t)));
-
-    switch (type) {
-    case 0:
-        perlin.SetFrequency(frequency);
-        perlin.SetOctaveCount(octaveCount);
-        perlin.SetPersistence(persistence);
-        break;
-    case 1:
-        voronoi.SetFrequency(frequency);
-        voronoi.SetDisplacement(displacement);
-        break;
-    case 2:
-        billow.SetFrequency(frequency);
-        billow.SetOctaveCount(octaveCount);
-        billow.SetPersistence(persistence);
-        break;
-    case 3:
-        ridged.SetFrequency(frequency);
-        ridged.SetOctaveCount(octaveCount);
-        break;
-    default:
-        break;
-    }
+    buildProfile(row);
 
     uint8_t bandTiles[BANDS];
     for (int band = 0; band < BANDS; ++band)
@@ -253,12 +271,11 @@ void TerrainGenerator::generateRow(unsigned row)
 
     uint8_t* texels = &terrain[static_cast<size_t>(row) * width * TEXEL_BYTES];
     uint8_t* previous = row > 0 ? texels - static_cast<size_t>(width) * TEXEL_BYTES : nullptr;
-    sampleNoiseRow(type, static_cast<double>(row) / width);
 
     for (int i = 0; i < width; ++i) {
         uint8_t* texel = texels + i * TEXEL_BYTES;
         const float p = profile.evaluate(static_cast<float>(i) / static_cast<float>(width));
-        const double n = rowNoise[i];
+        const double n = noise[i];
 
         int h = saturateByte(truncToInt(std::floor(n * mult + add + NEUTRAL_HEIGHT + p + 0.5)));
         int wall = 1;

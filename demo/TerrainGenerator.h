@@ -46,8 +46,11 @@ public:
     bool defineSceneryKinds();
 
     // Every row in ascending order, then its scenery. Every track must be set.
+    // The rows' noise is sampled on several threads first (the tracks are only
+    // read); the rows are then built one after the other.
     void generateAll();
     void generateRow(unsigned row);
+    // The cross-section of the row; valid until the next row's is built.
     Spline& buildProfile(unsigned row);
     void placeScenery(unsigned row);
 
@@ -135,8 +138,19 @@ private:
     void requireTracks() const;
     float value(int slot, unsigned timeMs) const;
     bool isRoadColumn(int column) const;
-    // The noise of every column of a row at y.
-    void sampleNoiseRow(int type, double y);
+    // Noise modules with their settings and scratch space: one set per thread.
+    struct NoiseModules {
+        NoiseModules() { voronoi.EnableDistance(false); }
+        noise::module::Perlin perlin;
+        noise::module::Voronoi voronoi;
+        noise::module::Billow billow;
+        noise::module::RidgedMulti ridged;
+        NoiseRow row;
+    };
+    // The noise of every column of the row, with the modules set for the row's time.
+    void sampleNoiseRow(unsigned row, NoiseModules& modules, double* out) const;
+    // The row's texels from its noise.
+    void buildRow(unsigned row, const double* noise);
 
     int width;
     int rows;
@@ -144,10 +158,7 @@ private:
     int roadWidth;
     int totalRows;
 
-    noise::module::Perlin perlin;
-    noise::module::Voronoi voronoi;
-    noise::module::Billow billow;
-    noise::module::RidgedMulti ridged;
+    NoiseModules modules;
 
     std::vector<uint8_t> terrain;
     std::vector<uint8_t> road;
@@ -160,9 +171,9 @@ private:
     std::vector<uint8_t> randomColumns;
     int maxRandomPerRow;
     std::vector<int> rowStamps;
-    std::vector<Spline> profiles;
+    // The cross-section of the row being generated (only one is needed at a time).
+    Spline profile;
     std::vector<double> rowNoise;
-    NoiseRow noiseRow;
     int lastWindowStart;
     int generation;
 

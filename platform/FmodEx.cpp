@@ -232,6 +232,15 @@ FMOD_RESULT fmodex::decodeMp3(const unsigned char* data, size_t size, DecodedAud
     const uint64_t maxSamples = static_cast<uint64_t>(maxDecodedSeconds) * static_cast<uint64_t>(rate) *
                                 static_cast<uint64_t>(channels);
     const size_t chunk = 16384;
+    // Room for the length the stream states, so that the buffer seldom moves;
+    // no more than the bytes could hold (an MP3 frame carries at most 48
+    // samples per byte), whatever a header claims.
+    const off_t stated = mpg123_length(mh);
+    if (stated > 0) {
+        const uint64_t expected = static_cast<uint64_t>(stated) * static_cast<uint64_t>(channels);
+        const uint64_t bound = std::min(maxSamples, static_cast<uint64_t>(size) * 48);
+        samples.reserve(static_cast<size_t>(std::min(expected, bound) + chunk));
+    }
     int idleReads = 0;
     for (;;) {
         size_t used = samples.size();
@@ -253,7 +262,9 @@ FMOD_RESULT fmodex::decodeMp3(const unsigned char* data, size_t size, DecodedAud
     sound.rate = rate;
     sound.frames = samples.size() / static_cast<size_t>(channels);
     samples.resize(sound.frames * static_cast<size_t>(channels));
-    samples.shrink_to_fit();
+    // A copy of the whole sound only when much of its buffer would lie idle.
+    if (samples.capacity() - samples.size() > samples.size() / 16)
+        samples.shrink_to_fit();
     return sound.frames > 0 ? FMOD_OK : FMOD_ERR_FORMAT;
 }
 
@@ -382,6 +393,27 @@ FMOD_RESULT FMOD_System_CreateSound(FMOD_SYSTEM* system, const char* name_or_dat
     decoded->system = system;
     *sound = decoded.get();
     system->sounds.push_back(std::move(decoded));
+    return FMOD_OK;
+}
+
+FMOD_RESULT fmodex::createSound(FMOD_SYSTEM* system, DecodedAudio&& audio, FMOD_SOUND** sound)
+{
+    if (sound)
+        *sound = nullptr;
+    if (!system)
+        return FMOD_ERR_INVALID_HANDLE;
+    if (!system->initialised)
+        return FMOD_ERR_UNINITIALIZED;
+    if (!sound)
+        return FMOD_ERR_INVALID_PARAM;
+    if (audio.frames == 0 || audio.channels < 1 || audio.channels > 2 || audio.rate <= 0 ||
+        audio.samples.size() != audio.frames * static_cast<uint64_t>(audio.channels))
+        return FMOD_ERR_FORMAT;
+    auto made = std::make_unique<FMOD_SOUND>();
+    static_cast<DecodedAudio&>(*made) = std::move(audio);
+    made->system = system;
+    *sound = made.get();
+    system->sounds.push_back(std::move(made));
     return FMOD_OK;
 }
 

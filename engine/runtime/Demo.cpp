@@ -13,6 +13,7 @@
 #include "platform/Glfw27.h"
 #include "util/Assert.h"
 #include "util/Log.h"
+#include "util/Memory.h"
 
 #include <GL/glew.h>
 
@@ -79,6 +80,7 @@ bool Demo::failLoading()
 bool Demo::init(ScreenSettings* settings, int resourceMode)
 {
     VLM_ASSERT(VLMPulsvek::resources != NULL);
+    vlm::configureStartupHeap();
     if (!glfw27::init())
         return fail("Failed to initialize GLFW");
     glfw27::openWindowHint(glfw27::OPENGL_VERSION_MAJOR, 3);
@@ -116,6 +118,8 @@ bool Demo::init(ScreenSettings* settings, int resourceMode)
         return failLoading();
 
     VLMIO::releaseArchive();
+    // What the decoding workers freed in their own arenas.
+    vlm::returnFreeMemory();
     return true;
 }
 
@@ -143,6 +147,7 @@ void Demo::run()
     TrackManager* tracks = VLMPulsvek::tracks;
     DataFBOPool* fbos = VLMPulsvek::fboDataPool;
     const unsigned int endMs = VLMPulsvek::endTime.getTotalMs();
+    bool settled = false;
     while (!getQuitFlag()) {
         fboBind(nullptr);
         timer->update();
@@ -157,6 +162,11 @@ void Demo::run()
         fbos->clearDirty();
         glfw27::swapBuffers();
         ++VLMPulsvek::frameCount;
+        // The first frame ends the start-up.
+        if (!settled) {
+            vlm::settleHeap();
+            settled = true;
+        }
     }
 
     TimeCode duration;

@@ -1,5 +1,6 @@
 #include "engine/runtime/FMODTimer.h"
 
+#include "engine/runtime/Prefetch.h"
 #include "engine/runtime/VLMIO.h"
 #include "util/File.h"
 #include "util/Log.h"
@@ -39,7 +40,11 @@ bool FMODTimer::init()
         return false;
     }
 
-    if (VLMIO::loadMode == 1) {
+    fmodex::DecodedAudio decoded;
+    FMOD_RESULT decodedResult = FMOD_OK;
+    if (Prefetch::takeMusic(musicFile, decodedResult, decoded)) {
+        r = decodedResult == FMOD_OK ? fmodex::createSound(system, std::move(decoded), &sound) : decodedResult;
+    } else if (VLMIO::loadMode == 1) {
         std::unique_ptr<File> file(VLMIO::loadFile(musicFile));
         if (!file || !file->isOpen()) {
             vlm::logLine("Error code: ", 0);
@@ -49,7 +54,7 @@ bool FMODTimer::init()
         FMOD_CREATESOUNDEXINFO exinfo{};
         exinfo.cbsize = sizeof(exinfo);
         exinfo.length = static_cast<unsigned int>(file->getSize());
-        std::vector<char> bytes = file->getData();
+        std::vector<char> bytes = file->releaseData();
         file.reset();
         r = FMOD_System_CreateSound(system, bytes.data(), FMOD_SOFTWARE | FMOD_OPENMEMORY, &exinfo, &sound);
     } else if (VLMIO::loadMode == 0) {

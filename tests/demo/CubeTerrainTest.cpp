@@ -25,10 +25,10 @@ using Props = std::array<int, 4>;
 // The mesh of a few rows, with its vertices' positions and In_Props bytes.
 struct Boxes {
     Boxes(int width, int meshRows, bool road)
-        : width(width), floats(static_cast<size_t>(width * meshRows * 36 * 8)),
-          props(static_cast<size_t>(width * meshRows * 36 * 4))
+        : width(width), floats(static_cast<size_t>(width * meshRows * 36 * 3)),
+          shape(static_cast<size_t>(width * meshRows * 36 * 8)), props(static_cast<size_t>(width * meshRows * 36 * 4))
     {
-        CubeTerrain::fillBoxes(floats.data(), props.data(), width, meshRows, road);
+        CubeTerrain::fillBoxes(floats.data(), shape.data(), props.data(), width, meshRows, road);
     }
     size_t index(int row, int column, int vertex) const
     {
@@ -41,12 +41,13 @@ struct Boxes {
     }
     glm::vec3 position(int row, int column, int vertex) const
     {
-        const float* f = &floats[index(row, column, vertex) * 8];
+        const float* f = &floats[index(row, column, vertex) * 3];
         return {f[0], f[1], f[2]};
     }
 
     int width;
     std::vector<float> floats;
+    std::vector<int8_t> shape;
     std::vector<uint8_t> props;
 };
 
@@ -87,15 +88,19 @@ TEST(CubeTerrainMeshTest, BoxesFollowTheCubeTableCentredOnTheRoad)
 
     for (const Boxes* mesh : {&terrain, &road}) {
         const float half = static_cast<float>(mesh->width) * 0.5f;
-        for (size_t v = 0; v < mesh->floats.size() / 8; ++v) {
-            const float* f = &mesh->floats[v * 8];
+        for (size_t v = 0; v < mesh->floats.size() / 3; ++v) {
+            const float* f = &mesh->floats[v * 3];
             ASSERT_GE(f[0], -half);
             ASSERT_LE(f[0], half);
             ASSERT_TRUE(f[1] == 0.0f || f[1] == -1.0f);
-            // The normal and uv come straight from the table.
+            // The normal and uv come straight from the table, the padding is zero.
             const int i = static_cast<int>(v % 36);
-            ASSERT_EQ(f[3], CubeTerrain::cubeNormals[i][0]);
-            ASSERT_EQ(f[7], CubeTerrain::cubeUVs[i][1]);
+            const int8_t* s = &mesh->shape[v * 8];
+            for (int k = 0; k < 3; ++k)
+                ASSERT_EQ(s[k], CubeTerrain::cubeNormals[i][k]) << v;
+            ASSERT_EQ(s[4], CubeTerrain::cubeUVs[i][0]) << v;
+            ASSERT_EQ(s[5], CubeTerrain::cubeUVs[i][1]) << v;
+            ASSERT_EQ(s[3] | s[6] | s[7], 0) << v;
         }
     }
 }

@@ -403,6 +403,40 @@ TEST(TerrainGeneratorTest, NoiseTypesGiveDistinctRepeatableLandscapes)
     }
 }
 
+TEST(TerrainGeneratorTest, AllRowsAtOnceMatchRowByRow)
+{
+    // Enough rows for the noise to be sampled on several threads, every noise
+    // type in turn, and walls that reach back into the row before.
+    const int rows = 128;
+    const int windows = 6;
+    TerrainTracks tracks;
+    TerrainGenerator all(WIDTH, rows, windows, 8);
+    TerrainGenerator single(WIDTH, rows, windows, 8);
+    tracks.wire(all);
+    tracks.wire(single);
+    tracks.setFlat();
+    tracks.set("noise_mult", 30.0f);
+    tracks.set("noise_freq", 3.0f);
+    tracks.set("noise_pers", 0.5f);
+    tracks.set("noise_displ", 1.0f);
+    for (unsigned type = 0; type < 6; ++type) {
+        tracks.set("noise_type", static_cast<float>(type % 4), type * 130);
+        tracks.set("noise_oct", static_cast<float>(2 + type), type * 130 + 40);
+        tracks.set("water_height", type == 3 ? 120.0f : -1.0f, type * 130 + 7);
+    }
+    all.generateAll();
+    for (unsigned row = 0; row < static_cast<unsigned>(rows * windows); ++row)
+        single.generateRow(row);
+    const size_t texels = static_cast<size_t>(rows * windows) * WIDTH * 4;
+    const uint8_t* a = all.terrainTexel(0, 0);
+    const uint8_t* b = single.terrainTexel(0, 0);
+    EXPECT_TRUE(std::equal(a, a + texels, b));
+    int heights = 0;
+    for (unsigned row = 0; row < static_cast<unsigned>(rows * windows); row += 97)
+        heights += std::abs(all.terrainTexel(row, 5)[0] - all.terrainTexel(row + 1, 90)[0]) > 0;
+    EXPECT_GT(heights, 2);
+}
+
 TEST(TerrainGeneratorTest, TerrainWindowIsHandedOutOncePerStart)
 {
     Landscape land;

@@ -313,3 +313,27 @@ TEST(File, Exists)
     EXPECT_FALSE(File::exists(dir.file("nope")));
     EXPECT_FALSE(File::exists(""));
 }
+
+TEST(File, BlocksAppendAndMoveWhole)
+{
+    File f("unused");
+    f.appendBytes("ab", 2);
+    f.appendData(std::vector<char>{'c', '\0', 'd'});
+    f.appendBytes("", 0);
+    EXPECT_EQ(f.getString(), std::string("abc\0d", 5));
+
+    // Into an empty file the block moves as it is.
+    std::vector<char> block(100000, 'x');
+    const char* storage = block.data();
+    File g("unused");
+    g.appendData(std::move(block));
+    EXPECT_EQ(g.getSize(), 100000);
+    EXPECT_EQ(g.getData().size(), 100000u);
+    std::vector<char> out = g.releaseData();
+    EXPECT_EQ(out.data(), storage);
+    EXPECT_EQ(out.size(), 100000u);
+    EXPECT_EQ(g.getSize(), 0);
+    EXPECT_EQ(g.getPosition(), 0);
+    EXPECT_EQ(g.readInt(), 0);
+    EXPECT_TRUE(g.isOverrun());
+}
