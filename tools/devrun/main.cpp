@@ -2,14 +2,16 @@
 // mode, window size, start and end time, saving the screen at given times.
 //
 //   devrun [--mode 0|1] [--size WxH] [--fullscreen] [--start T] [--end T]
-//          [--shot T file.png]... [--every S] [--stats]
+//          [--shot T file.png]... [--still] [--every S] [--stats]
 //
 // T is seconds ("83.5") or a time code ("01:23:500"). --mode 1 (the default,
 // as shipped) reads "resources.7z", 0 the "resources/" folders, from the
 // working directory. A shot saves the first frame whose time is T or later;
 // after each shot the clock jumps to the next one (so that frame shows that
 // moment, however slow the frames are), and without --end the show ends after
-// the last. --every S draws one frame every S seconds of show
+// the last. With --still the clock stands still at each shot's moment, so
+// that the saved frame shows exactly T (for comparisons of pictures); it runs
+// on after the last shot. --every S draws one frame every S seconds of show
 // time (the clock jumps ahead after each frame), to pass over the whole
 // timeline quickly. --stats prints, at the end, the time from the start of
 // the program to the first frame, the median and 90th percentile of the
@@ -126,6 +128,7 @@ struct Options {
     int endMs = -1;
     int everyMs = 0;
     bool stats = false;
+    bool still = false;
     std::vector<Shot> shots;
 };
 
@@ -182,6 +185,12 @@ public:
         if (next >= options.shots.size())
             return;
         const Shot& shot = options.shots[next];
+        if (options.still && timeMs != shot.ms) {
+            // Held at the moment: the next frame shows exactly it.
+            VLMPulsvek::timer->pause();
+            VLMPulsvek::timer->setTimeMs(shot.ms);
+            return;
+        }
         if (timeMs < shot.ms)
             return;
         if (saveScreen(shot.file, options.width, options.height)) {
@@ -197,6 +206,8 @@ public:
                 VLMPulsvek::timer->setTimeMs(options.shots[next].ms);
         } else if (options.endMs < 0) {
             setQuitFlag(true);
+        } else if (options.still) {
+            VLMPulsvek::timer->play();
         }
     }
 
@@ -294,6 +305,8 @@ bool parseArgs(int argc, char** argv, Options& o)
         } else if (a == "--end" && value(1)) {
             if ((o.endMs = parseTime(argv[++i])) < 0)
                 return false;
+        } else if (a == "--still") {
+            o.still = true;
         } else if (a == "--stats") {
             o.stats = true;
         } else if (a == "--every" && value(1)) {
@@ -321,7 +334,7 @@ int main(int argc, char** argv)
     Options options;
     if (!parseArgs(argc, argv, options)) {
         std::cerr << "usage: devrun [--mode 0|1] [--size WxH] [--fullscreen] [--start T] [--end T] "
-                     "[--shot T file.png]... [--every S] [--stats]  (T: seconds or mm:ss:mmm)\n";
+                     "[--shot T file.png]... [--still] [--every S] [--stats]  (T: seconds or mm:ss:mmm)\n";
         return 2;
     }
     ilInit();
