@@ -1,12 +1,14 @@
 #include "demo/CubeTerrainEffect.h"
 
 #include "demo/CubeTerrain.h"
+#include "demo/DashboardEffect.h"
 #include "demo/ParameterEffects.h"
 #include "engine/render/Camera.h"
 #include "engine/render/Engine.h"
 #include "engine/render/Projection.h"
 #include "engine/render/ScreenSettings.h"
 #include "engine/render/Texture.h"
+#include "engine/runtime/DataEffectPool.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "platform/Glfw27.h"
 #include "util/Assert.h"
@@ -198,9 +200,21 @@ int CubeTerrainEffect::dragRows()
     return dragRowsAt(x, dragAnchorX, lookBackRows);
 }
 
+bool CubeTerrainEffect::mirrorShown()
+{
+    if (!dashboardLookedUp) {
+        DataEffectPool* pool = VLMPulsvek::effectInstanceDataPool;
+        if (pool && pool->contains("dashboard"))
+            dashboard = dynamic_cast<DashboardEffect*>(pool->get("dashboard"));
+        dashboardLookedUp = true;
+    }
+    return !dashboard || dashboard->showsMirror();
+}
+
 void CubeTerrainEffect::draw(int timeMs, int, FBO* target)
 {
     VLM_ASSERT(terrain != nullptr);
+    terrain->setMirrorWanted(mirrorShown());
     const glm::mat4 camera = VLMPulsvek::syscam->getViewMatrix();
     const glm::mat4 projection = VLMPulsvek::screenSettings->getProjection()->getMatrix();
     const int rows = dragging && lookBack ? dragRows() : static_cast<int>(lookBackRows);

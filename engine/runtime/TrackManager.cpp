@@ -1,5 +1,7 @@
 #include "engine/runtime/TrackManager.h"
 
+#include "engine/render/Engine.h"
+
 #include "engine/runtime/Effect.h"
 #include "engine/runtime/StartStopKeyframe.h"
 #include "engine/runtime/TrackEntry.h"
@@ -60,6 +62,7 @@ void TrackManager::run(int timeMs, int row, int deltaMs)
     for (TrackEntry* entry : active) {
         FBO* target = entry->getStartStop()->getTarget(static_cast<unsigned>(row));
         entry->getEffect()->draw(timeMs, deltaMs, target);
+        markPass(entry->getName().c_str());
     }
     for (TrackEntry* entry : active)
         entry->getEffect()->postDraw(timeMs);

@@ -1,14 +1,17 @@
 #include "demo/CubeTerrain.h"
 #include "demo/CubeTerrainEffect.h"
+#include "demo/DashboardEffect.h"
 #include "demo/ParameterEffects.h"
 #include "demo/RoadSpline.h"
 #include "demo/TerrainGenerator.h"
+#include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
 #include "engine/render/Shader.h"
 #include "engine/render/Texture.h"
 #include "engine/render/VAO.h"
 #include "engine/render/VertexArray.h"
 #include "platform/Glfw27.h"
+#include "engine/runtime/DataEffectPool.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "support/Capture.h"
 #include "support/DriveScene.h"
@@ -486,4 +489,44 @@ TEST_F(CubeTerrainDrawTest, ShowArtFrames)
     }
 }
 
+}
+
+// Nothing but the cockpit shows the rear view: in other views, and on frames
+// the dashboard does not run, the mirror is not drawn at all.
+TEST_F(CubeTerrainDrawTest, TheMirrorIsDrawnOnlyForTheCockpitOfTheFrame)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    auto* dashboard = new DashboardEffect();
+    dashboard->createTracks();
+    DriveScene::key(dashboard->viewDirection, 0, 0.0f);
+    VLMPulsvek::effectInstanceDataPool->add("dashboard", dashboard);
+    const struct {
+        float direction;
+        bool update;
+        bool drawn;
+    } cases[] = {{0.5f, true, true}, {-1.0f, true, false}, {1.5f, true, false},
+                 {0.0f, true, false}, {1.0f, false, false}, {1.0f, true, true}};
+    int drawsWithMirror = 0;
+    for (const auto& c : cases) {
+        ++VLMPulsvek::frameCount;
+        dashboard->viewDirection->getKeyframe(0)->value = c.direction;
+        if (c.update)
+            dashboard->update(1000);
+        const int before = renderStats.drawCalls;
+        drive->draw(1000);
+        const int draws = renderStats.drawCalls - before;
+        const Pixels mirror = readFbo(drive->mirror);
+        drive->endFrame();
+        const Census rear = census(mirror, 256, 0, 128);
+        if (c.drawn) {
+            EXPECT_GT(rear.road + rear.other, rear.total / 4) << c.direction;
+        } else {
+            EXPECT_EQ(rear.road + rear.other, 0) << c.direction << (c.update ? "" : ", no update");
+        }
+        if (c.drawn)
+            drawsWithMirror = draws;
+        else
+            EXPECT_EQ(draws, drawsWithMirror - 2) << c.direction;
+    }
 }

@@ -17,7 +17,11 @@
 // the program to the first frame, the median and 90th percentile of the
 // frame times, the allocations (operator new) per frame after the first 20
 // frames, and the resident memory at the first and the last frame (with the
-// environment variable DEVRUN_FRAMES set, every frame time as well). Exit
+// environment variable DEVRUN_FRAMES set, every frame time as well). With
+// DEVRUN_SPLIT set the runner waits for the GL after each pass of a frame (each
+// effect, the parts of the drive, the buffer clears, the swap) and prints the
+// median time of each pass after the first 20 frames; the waits slow the
+// frames down, so frame times are measured without it. Exit
 // status 1 when the start failed or a picture could not be saved.
 
 #include "demo/DemoResources.h"
@@ -119,6 +123,45 @@ struct Shot {
     int ms;
     std::string file;
 };
+
+// Times of the passes of the frames, in the order they first came.
+struct PassTimes {
+    const char* name;
+    std::vector<double> ms;
+};
+std::vector<PassTimes> passTimes;
+Clock::time_point passClock;
+
+void timePass(const char* pass)
+{
+    glFinish();
+    const Clock::time_point now = Clock::now();
+    const double ms = std::chrono::duration<double, std::milli>(now - passClock).count();
+    passClock = now;
+    if (VLMPulsvek::frameCount < 20)
+        return;
+    auto found = std::find_if(passTimes.begin(), passTimes.end(),
+                              [&](const PassTimes& p) { return std::strcmp(p.name, pass) == 0; });
+    if (found == passTimes.end()) {
+        passTimes.push_back({pass, {}});
+        found = passTimes.end() - 1;
+        found->ms.reserve(1 << 16);
+    }
+    found->ms.push_back(ms);
+}
+
+void printPassTimes()
+{
+    std::string line;
+    for (PassTimes& p : passTimes) {
+        std::sort(p.ms.begin(), p.ms.end());
+        char text[96];
+        std::snprintf(text, sizeof text, "%s%s %.2f (%zu)", line.empty() ? "" : ", ", p.name,
+                      p.ms[p.ms.size() / 2], p.ms.size());
+        line += text;
+    }
+    vlm::logLine("devrun: pass medians in ms (frames): ", line.empty() ? "none" : line);
+}
 
 struct Options {
     int mode = 1;
@@ -363,8 +406,16 @@ int main(int argc, char** argv)
         VLMPulsvek::tracks->buildEntryList();
         VLMPulsvek::tracks->renumberPriorities();
     }
+    if (std::getenv("DEVRUN_SPLIT")) {
+        passTimes.reserve(64);
+        passClock = Clock::now();
+        VLMPulsvek::passListener = timePass;
+    }
     demo.setCallbacks();
     demo.run();
+    VLMPulsvek::passListener = nullptr;
+    if (std::getenv("DEVRUN_SPLIT"))
+        printPassTimes();
     const bool shotsOk = !hook || hook->ok();
     if (hook && options.stats)
         hook->printStats();
