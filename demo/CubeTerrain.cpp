@@ -486,15 +486,12 @@ int CubeTerrain::visibleRuns(const glm::mat4& clip, const float* low, const floa
             }
             if (outside)
                 continue;
-            const int from = (r * width + c0) * VERTICES_PER_BOX;
-            const int n = (c1 - c0) * VERTICES_PER_BOX;
-            if (runs > 0 && first[runs - 1] + count[runs - 1] == from) {
-                count[runs - 1] += n;
-            } else {
-                first[runs] = from;
-                count[runs] = n;
-                ++runs;
-            }
+            // Each block on its own: the software rasteriser runs many short
+            // draws much faster than a few long ones (it clips and sets up a
+            // draw's vertices in one go when one of them needs clipping).
+            first[runs] = (r * width + c0) * VERTICES_PER_BOX;
+            count[runs] = (c1 - c0) * VERTICES_PER_BOX;
+            ++runs;
         }
     }
     return runs;

@@ -97,9 +97,9 @@ public:
     // lowest bottom (height - wall, the wall at least 1) and the highest top,
     // from the window's RGBA texels (red the height, green the wall).
     static void blockHeights(const uint8_t* texels, int width, int meshRows, float* low, float* high);
-    // The runs of boxes of a mesh (width columns, meshRows rows, boxes in
+    // The blocks of boxes of a mesh (width columns, meshRows rows, boxes in
     // rows) that may show through clip (projection times view): in mesh
-    // order, as first vertex and vertex count, at most meshRows * blocks runs.
+    // order, as first vertex and vertex count, one run a block.
     // A block is left out only when it lies wholly outside one of the clip
     // planes, so what is drawn looks the same as the whole mesh.
     static int visibleRuns(const glm::mat4& clip, const float* low, const float* high, int width,
