@@ -184,6 +184,8 @@ public:
     int getOption() const { return option; }
     TerrainGenerator* getGenerator() const { return generator; }
     RoadSpline* getRoadSpline() const { return roadSpline; }
+    Texture* getTileTextures() const { return tileTextures; }
+    Texture* getRoadTileTextures() const { return roadTileTextures; }
     VAO* getTerrainMesh() const { return terrainMesh; }
     VAO* getRoadMesh() const { return roadMesh; }
     Texture* getTerrainData() const { return terrainData; }

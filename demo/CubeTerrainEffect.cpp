@@ -1,5 +1,6 @@
 #include "demo/CubeTerrainEffect.h"
 
+#include "demo/Anisotropy.h"
 #include "demo/CubeTerrain.h"
 #include "demo/DashboardEffect.h"
 #include "demo/ParameterEffects.h"
@@ -40,9 +41,7 @@ void prepareTiles(Texture* tiles)
 {
     tiles->setFilter(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
     tiles->setWrap(GL_CLAMP_TO_EDGE, GL_REPEAT, GL_CLAMP_TO_EDGE);
-    // Anisotropic sampling of the tile arrays stalls Mesa's software
-    // rasteriser for seconds on single frames: trilinear only.
-    tiles->setAnisotropy(1.0f);
+    tiles->setAnisotropy(Anisotropy::current());
 }
 
 }

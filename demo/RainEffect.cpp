@@ -1,5 +1,6 @@
 #include "demo/RainEffect.h"
 
+#include "demo/Anisotropy.h"
 #include "engine/render/Camera.h"
 #include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
@@ -46,7 +47,7 @@ void RainEffect::init()
 {
     VLM_ASSERT(rainTexture != nullptr);
     rainTexture->setWrapAll(GL_REPEAT);
-    rainTexture->setAnisotropy(16.0f);
+    rainTexture->setAnisotropy(Anisotropy::current());
     planeCount = 10;
     planeDepth = 0.0f;
     delete[] offsets;

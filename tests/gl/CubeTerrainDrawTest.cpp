@@ -1,3 +1,4 @@
+#include "demo/Anisotropy.h"
 #include "demo/CubeTerrain.h"
 #include "demo/CubeTerrainEffect.h"
 #include "demo/DashboardEffect.h"
@@ -24,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -528,5 +530,26 @@ TEST_F(CubeTerrainDrawTest, TheMirrorIsDrawnOnlyForTheCockpitOfTheFrame)
             drawsWithMirror = draws;
         else
             EXPECT_EQ(draws, drawsWithMirror - 2) << c.direction;
+    }
+}
+
+// The tile arrays sample with 16x anisotropy, or 1x on a software rasteriser
+// (this context's, under Xvfb).
+TEST_F(CubeTerrainDrawTest, TileArraysAnisotropyFollowsTheRenderer)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    GLfloat most = 1.0f;
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &most);
+    const float expected = Anisotropy::isSoftwareRenderer(renderer) ? 1.0f : std::min(16.0f, most);
+    CubeTerrain* terrain = drive->effect->getTerrain();
+    for (Texture* tiles : {terrain->getTileTextures(), terrain->getRoadTileTextures()}) {
+        ASSERT_NE(tiles, nullptr);
+        tiles->bind();
+        GLfloat value = 0.0f;
+        glGetTexParameterfv(tiles->getTarget(), GL_TEXTURE_MAX_ANISOTROPY_EXT, &value);
+        tiles->unbind();
+        EXPECT_EQ(value, expected) << renderer;
     }
 }
