@@ -651,9 +651,24 @@ void CubeTerrain::drawSprites(int row, const glm::mat4& view, const glm::mat4& p
     }
 }
 
+void CubeTerrain::prepareVertexArrays()
+{
+    // Each mesh makes its vertex array for a shader the first time it is drawn
+    // with it: all of them now, not when a car or a sprite first comes in view.
+    if (car && car->getObjectCount() > 0 && car->getObject(0)->getMesh() && carShader)
+        car->getObject(0)->getMesh()->bind(carShader);
+    for (const std::vector<SceneryKind*>* kinds : {&generator->getRandomKinds(), &generator->getPlacedKinds()})
+        for (SceneryKind* kind : *kinds)
+            if (kind && kind->mesh && (kind->texture ? spriteShaderTex : spriteShader))
+                kind->mesh->bind(kind->texture ? spriteShaderTex : spriteShader);
+    verticesPrepared = true;
+}
+
 void CubeTerrain::draw(FBO* target, int timeMs, float position, const glm::mat4& camera,
                        const glm::mat4& projection, bool lookBack, int lookBackRows)
 {
+    if (!verticesPrepared)
+        prepareVertexArrays();
     const int t = timeMs;
     const FramePosition at =
         framePosition(position, lookBack, lookBackRows, generator->getTotalRows() - 1);

@@ -213,6 +213,7 @@ private:
     };
     void drawTerrainPass(const TerrainPass& pass);
     void updateBlockHeights();
+    void prepareVertexArrays();
     void drawCar(int t, float frac, const glm::mat4& view, const glm::mat4& projection,
                  const glm::mat3& skyM, float skyMix);
     void drawSprites(int row, const glm::mat4& view, const glm::mat4& projection,
@@ -274,6 +275,7 @@ private:
     int uploadCount;
     long drawnVertices = 0;
     bool mirrorWanted = true;
+    bool verticesPrepared = false;
     const uint8_t* terrainWindow = nullptr;
     const uint8_t* roadWindow = nullptr;
     Culling terrainCulling;

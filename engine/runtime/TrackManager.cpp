@@ -52,6 +52,8 @@ TrackManager::~TrackManager()
 void TrackManager::run(int timeMs, int row, int deltaMs)
 {
     active.clear();
+    // Room for all at once, so that an effect starting later allocates nothing.
+    active.reserve(entries.size());
     for (TrackEntry* entry : entries) {
         // An entry without a start/stop track or an effect never runs.
         if (entry->getEffect() != nullptr && entry->isActiveAt(timeMs, row))

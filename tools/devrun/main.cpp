@@ -16,8 +16,10 @@
 // timeline quickly. --stats prints, at the end, the time from the start of
 // the program to the first frame, the median and 90th percentile of the
 // frame times, the allocations (operator new) per frame after the first 20
-// frames, and the resident memory at the first and the last frame (with the
-// environment variable DEVRUN_FRAMES set, every frame time as well). With
+// frames, the program's own apart from the libraries' (the GL driver's shader
+// compiler allocates so as well), and the resident memory at the first and
+// the last frame (with the environment variable DEVRUN_FRAMES set, every frame
+// time as well). With
 // DEVRUN_SPLIT set the runner waits for the GL after each pass of a frame (each
 // effect, the parts of the drive, the buffer clears, the swap) and prints the
 // median time of each pass after the first 20 frames; the waits slow the
@@ -43,6 +45,9 @@
 #include <GL/glew.h>
 #include <IL/il.h>
 
+#include <dlfcn.h>
+#include <execinfo.h>
+
 #include <new>
 
 #include <algorithm>
@@ -57,10 +62,44 @@
 
 namespace {
 
-// Counts every allocation of the program's own C++ code.
+// Counts every operator new. In steady frames (once attributing is set) each
+// one is also put down to the program's own code or to a library: the GL
+// driver's shader compiler (LLVM, C++) allocates through operator new too.
 std::atomic<long> allocations{0};
+std::atomic<long> libraryAllocations{0};
+std::atomic<bool> attributing{false};
+thread_local bool inAttribution = false;
 
 }
+
+#ifndef __SANITIZE_ADDRESS__
+namespace {
+
+// The object file a code address lies in.
+const char* objectOf(void* address)
+{
+    Dl_info info;
+    return dladdr(address, &info) && info.dli_fname ? info.dli_fname : "";
+}
+
+// True when the first caller outside the C++ runtime is a library's code.
+bool calledFromLibrary()
+{
+    static const std::string self = objectOf(reinterpret_cast<void*>(&objectOf));
+    void* frames[24];
+    const int n = backtrace(frames, 24);
+    // Frame 0 is this function, frame 1 operator new.
+    for (int i = 2; i < n; ++i) {
+        const char* object = objectOf(frames[i]);
+        if (std::strstr(object, "libstdc++") || std::strstr(object, "libgcc"))
+            continue;
+        return self != object;
+    }
+    return false;
+}
+
+}
+#endif
 
 // The sanitizers bring their own allocator: no count under them.
 #ifndef __SANITIZE_ADDRESS__
@@ -71,6 +110,12 @@ std::atomic<long> allocations{0};
 void* operator new(std::size_t size)
 {
     ++allocations;
+    if (attributing && !inAttribution) {
+        inAttribution = true;
+        if (calledFromLibrary())
+            ++libraryAllocations;
+        inAttribution = false;
+    }
     if (void* p = std::malloc(size ? size : 1))
         return p;
     throw std::bad_alloc();
@@ -269,8 +314,9 @@ public:
 #ifndef __SANITIZE_ADDRESS__
         const long steady = static_cast<long>(frameMs.size()) - 21;
         if (steady > 0)
-            vlm::logLine("devrun: ", static_cast<double>(steadyAllocations) / steady, " allocations per frame over ",
-                         steady, " frames");
+            vlm::logLine("devrun: ", static_cast<double>(steadyAllocations - steadyLibrary) / steady,
+                         " allocations per frame over ", steady, " frames in the program's own code, ",
+                         static_cast<double>(steadyLibrary) / steady, " in libraries (the GL driver)");
 #endif
         vlm::logLine("devrun: resident ", firstKb, " kB at the first frame, ", residentKb(), " kB at the end");
         if (std::getenv("DEVRUN_FRAMES")) {
@@ -292,10 +338,18 @@ private:
         } else {
             frameMs.push_back(std::chrono::duration<double, std::milli>(now - last).count());
         }
-        if (frames == 20)
+        if (frames == 20) {
+#ifndef __SANITIZE_ADDRESS__
+            calledFromLibrary();  // its first call sets itself up
+#endif
             allocationsAt20 = allocations.load();
-        if (frames > 20)
+            libraryAt20 = libraryAllocations.load();
+            attributing = true;
+        }
+        if (frames > 20) {
             steadyAllocations = allocations.load() - allocationsAt20;
+            steadyLibrary = libraryAllocations.load() - libraryAt20;
+        }
         last = now;
         ++frames;
     }
@@ -306,6 +360,8 @@ private:
     long firstKb = 0;
     long allocationsAt20 = 0;
     long steadyAllocations = 0;
+    long libraryAt20 = 0;
+    long steadyLibrary = 0;
     std::vector<double> frameMs;
 
     const Options& options;
