@@ -11,6 +11,7 @@
 #include "engine/render/VAO.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "util/Assert.h"
+#include "util/Log.h"
 
 #include <GL/glew.h>
 
@@ -46,6 +47,12 @@ void RainEffect::createTracks()
 void RainEffect::init()
 {
     VLM_ASSERT(rainTexture != nullptr);
+    // The shader wraps the picture with a mask.
+    const int w = rainTexture->getWidth();
+    const int h = rainTexture->getHeight();
+    if (w <= 0 || h <= 0 || (w & (w - 1)) != 0 || (h & (h - 1)) != 0)
+        vlm::logLine("RainEffect: the rain picture is ", w, "x", h,
+                     "; its sides must be powers of two, or the streaks do not repeat");
     rainTexture->setWrapAll(GL_REPEAT);
     rainTexture->setAnisotropy(Anisotropy::current());
     planeCount = 10;
