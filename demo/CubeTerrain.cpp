@@ -84,6 +84,8 @@ struct CubeTerrain::TerrainPass {
     // Only the main road pass sets "offset" and "background".
     bool roadExtras;
     float offset;
+    // Projection times view, for the culling.
+    const glm::mat4* clip;
 };
 
 CubeTerrain::CubeTerrain()
@@ -327,9 +329,12 @@ void CubeTerrain::uploadRows(int startRow)
     VLM_ASSERT(startRow >= 0);
     const unsigned start = static_cast<unsigned>(startRow);
     if (const uint8_t* window = generator->getTerrainWindow(start)) {
-        terrainData->updateTexture(window);
-        roadData->updateTexture(generator->getRoadWindow(start));
+        terrainWindow = window;
+        roadWindow = generator->getRoadWindow(start);
+        terrainData->updateTexture(terrainWindow);
+        roadData->updateTexture(roadWindow);
         uploadCount += 2;
+        updateBlockHeights();
     }
     if (roadSpline->update(start)) {
         turnMap->updateTexture(roadSpline->getTurn());
@@ -428,6 +433,101 @@ float CubeTerrain::spriteScale(int placed, float rScale, float sScale)
     return 1.0f;
 }
 
+void CubeTerrain::blockHeights(const uint8_t* texels, int width, int meshRows, float* low, float* high)
+{
+    const int blocks = (width + CULL_BLOCK - 1) / CULL_BLOCK;
+    for (int r = 0; r < meshRows; ++r) {
+        for (int b = 0; b < blocks; ++b) {
+            int lo = 255;
+            int hi = -255;
+            for (int c = b * CULL_BLOCK; c < std::min(width, (b + 1) * CULL_BLOCK); ++c) {
+                const uint8_t* t = texels + (static_cast<size_t>(r) * width + c) * 4;
+                lo = std::min(lo, t[0] - std::max<int>(t[1], 1));
+                hi = std::max(hi, static_cast<int>(t[0]));
+            }
+            low[r * blocks + b] = static_cast<float>(lo);
+            high[r * blocks + b] = static_cast<float>(hi);
+        }
+    }
+}
+
+int CubeTerrain::visibleRuns(const glm::mat4& clip, const float* low, const float* high, int width,
+                             int meshRows, const float* turn, const float* hill, int* first, int* count)
+{
+    // The clip planes in world space (inside where a x + b y + c z + d >= 0),
+    // scaled to world units.
+    glm::vec4 planes[6];
+    for (int i = 0; i < 3; ++i) {
+        const glm::vec4 axis(clip[0][i], clip[1][i], clip[2][i], clip[3][i]);
+        const glm::vec4 w(clip[0][3], clip[1][3], clip[2][3], clip[3][3]);
+        planes[2 * i] = w + axis;
+        planes[2 * i + 1] = w - axis;
+    }
+    for (glm::vec4& p : planes) {
+        const float n = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
+        if (n > 0.0f)
+            p /= n;
+    }
+    // Boxes a little past a plane are kept: float rounding in the shader.
+    const float margin = 0.05f;
+    const int blocks = (width + CULL_BLOCK - 1) / CULL_BLOCK;
+    const float half = static_cast<float>(width) * 0.5f;
+    int runs = 0;
+    for (int r = 0; r < meshRows; ++r) {
+        // The box corners of row r take the road's course at r (front) and r + 1 (back).
+        const float turnLo = std::min(turn[r], turn[r + 1]) - margin;
+        const float turnHi = std::max(turn[r], turn[r + 1]) + margin;
+        const float hillLo = std::min(hill[r], hill[r + 1]) - margin;
+        const float hillHi = std::max(hill[r], hill[r + 1]) + margin;
+        const float zLo = -static_cast<float>(r) - 0.5f - margin;
+        const float zHi = -static_cast<float>(r) + 0.5f + margin;
+        for (int b = 0; b < blocks; ++b) {
+            const int c0 = b * CULL_BLOCK;
+            const int c1 = std::min(width, c0 + CULL_BLOCK);
+            const glm::vec3 lo(static_cast<float>(c0) - half + turnLo, low[r * blocks + b] + hillLo, zLo);
+            const glm::vec3 hi(static_cast<float>(c1) - half + turnHi, high[r * blocks + b] + hillHi, zHi);
+            bool outside = false;
+            for (const glm::vec4& p : planes) {
+                // The corner furthest inside the plane.
+                const float d = p.x * (p.x >= 0.0f ? hi.x : lo.x) + p.y * (p.y >= 0.0f ? hi.y : lo.y) +
+                                p.z * (p.z >= 0.0f ? hi.z : lo.z) + p.w;
+                if (d < 0.0f) {
+                    outside = true;
+                    break;
+                }
+            }
+            if (outside)
+                continue;
+            // Each block on its own: the software rasteriser runs many short
+            // draws much faster than a few long ones (it clips and sets up a
+            // draw's vertices in one go when one of them needs clipping).
+            first[runs] = (r * width + c0) * VERTICES_PER_BOX;
+            count[runs] = (c1 - c0) * VERTICES_PER_BOX;
+            ++runs;
+        }
+    }
+    return runs;
+}
+
+void CubeTerrain::updateBlockHeights()
+{
+    const int meshRows = meshRowsFor(rows);
+    struct {
+        Culling& culling;
+        const uint8_t* texels;
+        int width;
+    } meshes[2] = {{terrainCulling, terrainWindow, columns}, {roadCulling, roadWindow, roadColumns}};
+    for (auto& m : meshes) {
+        const size_t n = static_cast<size_t>(meshRows) * ((m.width + CULL_BLOCK - 1) / CULL_BLOCK);
+        // Sized once: the window's dimensions stay.
+        m.culling.low.resize(n);
+        m.culling.high.resize(n);
+        m.culling.first.resize(n);
+        m.culling.count.resize(n);
+        blockHeights(m.texels, m.width, meshRows, m.culling.low.data(), m.culling.high.data());
+    }
+}
+
 bool CubeTerrain::firstMissing(const void* what)
 {
     if (std::find(reportedMissing.begin(), reportedMissing.end(), what) != reportedMissing.end())
@@ -438,6 +538,23 @@ bool CubeTerrain::firstMissing(const void* what)
 
 void CubeTerrain::drawTerrainPass(const TerrainPass& pass)
 {
+    // Only the boxes the camera may see; the whole mesh until a window is known.
+    const bool road = pass.mesh == roadMesh;
+    Culling& culling = road ? roadCulling : terrainCulling;
+    int runs = 1;
+    GLint whole[2] = {0, pass.mesh->getVertexCount()};
+    const GLint* first = &whole[0];
+    const GLsizei* count = &whole[1];
+    if (!culling.low.empty()) {
+        runs = visibleRuns(*pass.clip, culling.low.data(), culling.high.data(), road ? roadColumns : columns,
+                           meshRowsFor(rows), roadSpline->getTurn(), roadSpline->getHill(),
+                           culling.first.data(), culling.count.data());
+        first = culling.first.data();
+        count = culling.count.data();
+    }
+    if (runs == 0)
+        return;
+
     Shader* shader = terrainShader;
     pass.mesh->bind(shader);
     shader->setMatrix4("ViewM", *pass.view);
@@ -457,7 +574,10 @@ void CubeTerrain::drawTerrainPass(const TerrainPass& pass)
     shader->setTexture(5, "HillMap", hillMap);
     if (pass.roadExtras)
         shader->setTexture(6, "background", fboGetColorTexture(skyboxFbo, 0));
-    pass.mesh->draw();
+    glMultiDrawArrays(GL_TRIANGLES, first, count, runs);
+    ++renderStats.drawCalls;
+    for (int i = 0; i < runs; ++i)
+        drawnVertices += count[i];
 }
 
 void CubeTerrain::drawCar(int t, float frac, const glm::mat4& view, const glm::mat4& projection,
@@ -543,9 +663,24 @@ void CubeTerrain::drawSprites(int row, const glm::mat4& view, const glm::mat4& p
     }
 }
 
+void CubeTerrain::prepareVertexArrays()
+{
+    // Each mesh makes its vertex array for a shader the first time it is drawn
+    // with it: all of them now, not when a car or a sprite first comes in view.
+    if (car && car->getObjectCount() > 0 && car->getObject(0)->getMesh() && carShader)
+        car->getObject(0)->getMesh()->bind(carShader);
+    for (const std::vector<SceneryKind*>* kinds : {&generator->getRandomKinds(), &generator->getPlacedKinds()})
+        for (SceneryKind* kind : *kinds)
+            if (kind && kind->mesh && (kind->texture ? spriteShaderTex : spriteShader))
+                kind->mesh->bind(kind->texture ? spriteShaderTex : spriteShader);
+    verticesPrepared = true;
+}
+
 void CubeTerrain::draw(FBO* target, int timeMs, float position, const glm::mat4& camera,
                        const glm::mat4& projection, bool lookBack, int lookBackRows)
 {
+    if (!verticesPrepared)
+        prepareVertexArrays();
     const int t = timeMs;
     const FramePosition at =
         framePosition(position, lookBack, lookBackRows, generator->getTotalRows() - 1);
@@ -595,6 +730,7 @@ void CubeTerrain::draw(FBO* target, int timeMs, float position, const glm::mat4&
     fboBind(target);
     fboMarkDirty(target);
     fboBlitColor(skyboxFbo, 0, target, 0, GL_LINEAR);
+    markPass("terrain: sky");
     const glm::mat3 skyM = glm::inverse(glm::mat3(skyCam));
 
     // The screen's size is its letterboxed viewport.
@@ -608,27 +744,37 @@ void CubeTerrain::draw(FBO* target, int timeMs, float position, const glm::mat4&
         screen[1] = static_cast<float>(VLMPulsvek::screenSettings->getViewportHeight());
     }
 
+    drawnVertices = 0;
+    const glm::mat4 clip = projection * view;
     TerrainPass pass{roadMesh, &view, &projection, &skyM, screen, skyMix,
-                     static_cast<float>(t) / 1000.0f, row, roadTileTextures, roadData, true, frac};
+                     static_cast<float>(t) / 1000.0f, row, roadTileTextures, roadData, true, frac, &clip};
     drawTerrainPass(pass);
     pass.mesh = terrainMesh;
     pass.tiles = tileTextures;
     pass.props = terrainData;
     pass.roadExtras = false;
     drawTerrainPass(pass);
+    markPass("terrain: landscape");
 
     if (camMode > 0)
         drawCar(t, frac, view, projection, skyM, skyMix);
     drawSprites(row, view, projection, screen);
+    markPass("terrain: car and sprites");
 
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
 
     // The rear view: road and terrain only, into the mirror buffer (cleared by the pool).
+    if (!mirrorWanted) {
+        glDisable(GL_DEPTH_TEST);
+        return;
+    }
     const glm::mat4 mirrorView = camera * splineCameraMatrix(t, frac);
+    const glm::mat4 mirrorClip = projection * mirrorView;
     fboBind(mirrorFbo);
     fboMarkDirty(mirrorFbo);
     pass.view = &mirrorView;
+    pass.clip = &mirrorClip;
     pass.mesh = roadMesh;
     pass.tiles = roadTileTextures;
     pass.props = roadData;
@@ -637,6 +783,7 @@ void CubeTerrain::draw(FBO* target, int timeMs, float position, const glm::mat4&
     pass.tiles = tileTextures;
     pass.props = terrainData;
     drawTerrainPass(pass);
+    markPass("terrain: mirror");
 
     glDisable(GL_DEPTH_TEST);
 }

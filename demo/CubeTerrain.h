@@ -98,6 +98,21 @@ public:
     // The sprite size of a scenery entry: random ones by "r_scale", placed ones by "s_scale".
     static float spriteScale(int placed, float rScale, float sScale);
 
+    // Boxes are culled in blocks of this many columns of a row.
+    static constexpr int CULL_BLOCK = 8;
+    // Heights of the blocks of a window's boxes without the road's hill: for
+    // block b of row r (width / CULL_BLOCK blocks a row, meshRows rows) the
+    // lowest bottom (height - wall, the wall at least 1) and the highest top,
+    // from the window's RGBA texels (red the height, green the wall).
+    static void blockHeights(const uint8_t* texels, int width, int meshRows, float* low, float* high);
+    // The blocks of boxes of a mesh (width columns, meshRows rows, boxes in
+    // rows) that may show through clip (projection times view): in mesh
+    // order, as first vertex and vertex count, one run a block.
+    // A block is left out only when it lies wholly outside one of the clip
+    // planes, so what is drawn looks the same as the whole mesh.
+    static int visibleRuns(const glm::mat4& clip, const float* low, const float* high, int width,
+                           int meshRows, const float* turn, const float* hill, int* first, int* count);
+
     void setMirrorFbo(FBO* fbo) { mirrorFbo = fbo; }
     void setTerrainShader(Shader* shader) { terrainShader = shader; }
     void setColorShader(Shader* shader) { colorShader = shader; }
@@ -177,6 +192,8 @@ public:
     int getOption() const { return option; }
     TerrainGenerator* getGenerator() const { return generator; }
     RoadSpline* getRoadSpline() const { return roadSpline; }
+    Texture* getTileTextures() const { return tileTextures; }
+    Texture* getRoadTileTextures() const { return roadTileTextures; }
     VAO* getTerrainMesh() const { return terrainMesh; }
     VAO* getRoadMesh() const { return roadMesh; }
     Texture* getTerrainData() const { return terrainData; }
@@ -188,10 +205,23 @@ public:
     const SceneryEntry* getScenery() const { return scenery; }
     // Texture uploads made by uploadRows so far (terrain, road, turn, hill each count one).
     int getUploadCount() const { return uploadCount; }
+    // Vertices the road and terrain passes of the last draw handed to GL.
+    long getDrawnVertices() const { return drawnVertices; }
+    // Off: draw leaves the rear view alone (nothing shows it this frame).
+    void setMirrorWanted(bool wanted) { mirrorWanted = wanted; }
 
 private:
     struct TerrainPass;
+    // Per mesh: the block heights of the current window and the runs to draw.
+    struct Culling {
+        std::vector<float> low;
+        std::vector<float> high;
+        std::vector<int> first;
+        std::vector<int> count;
+    };
     void drawTerrainPass(const TerrainPass& pass);
+    void updateBlockHeights();
+    void prepareVertexArrays();
     void drawCar(int t, float frac, const glm::mat4& view, const glm::mat4& projection,
                  const glm::mat3& skyM, float skyMix);
     void drawSprites(int row, const glm::mat4& view, const glm::mat4& projection,
@@ -251,6 +281,13 @@ private:
     TrackInterpolate* sScaleTrack;
 
     int uploadCount;
+    long drawnVertices = 0;
+    bool mirrorWanted = true;
+    bool verticesPrepared = false;
+    const uint8_t* terrainWindow = nullptr;
+    const uint8_t* roadWindow = nullptr;
+    Culling terrainCulling;
+    Culling roadCulling;
     // The car scene and the scenery kinds already reported without a mesh.
     std::vector<const void*> reportedMissing;
 };

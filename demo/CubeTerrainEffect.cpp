@@ -1,12 +1,15 @@
 #include "demo/CubeTerrainEffect.h"
 
+#include "demo/Anisotropy.h"
 #include "demo/CubeTerrain.h"
+#include "demo/DashboardEffect.h"
 #include "demo/ParameterEffects.h"
 #include "engine/render/Camera.h"
 #include "engine/render/Engine.h"
 #include "engine/render/Projection.h"
 #include "engine/render/ScreenSettings.h"
 #include "engine/render/Texture.h"
+#include "engine/runtime/DataEffectPool.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "platform/Glfw27.h"
 #include "util/Assert.h"
@@ -38,9 +41,7 @@ void prepareTiles(Texture* tiles)
 {
     tiles->setFilter(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
     tiles->setWrap(GL_CLAMP_TO_EDGE, GL_REPEAT, GL_CLAMP_TO_EDGE);
-    // Anisotropic sampling of the tile arrays stalls Mesa's software
-    // rasteriser for seconds on single frames: trilinear only.
-    tiles->setAnisotropy(1.0f);
+    tiles->setAnisotropy(Anisotropy::current());
 }
 
 }
@@ -200,9 +201,21 @@ int CubeTerrainEffect::dragRows()
     return dragRowsAt(x, dragAnchorX, lookBackRows);
 }
 
+bool CubeTerrainEffect::mirrorShown()
+{
+    if (!dashboardLookedUp) {
+        DataEffectPool* pool = VLMPulsvek::effectInstanceDataPool;
+        if (pool && pool->contains("dashboard"))
+            dashboard = dynamic_cast<DashboardEffect*>(pool->get("dashboard"));
+        dashboardLookedUp = true;
+    }
+    return !dashboard || dashboard->showsMirror();
+}
+
 void CubeTerrainEffect::draw(int timeMs, int, FBO* target)
 {
     VLM_ASSERT(terrain != nullptr);
+    terrain->setMirrorWanted(mirrorShown());
     const glm::mat4 camera = VLMPulsvek::syscam->getViewMatrix();
     const glm::mat4 projection = VLMPulsvek::screenSettings->getProjection()->getMatrix();
     const int rows = dragging && lookBack ? dragRows() : static_cast<int>(lookBackRows);

@@ -7,6 +7,7 @@
 #include "engine/runtime/Effect.h"
 
 class CubeTerrain;
+class DashboardEffect;
 class NoiseEffect;
 class SkyEffect;
 class SpriteEffect;
@@ -61,6 +62,12 @@ public:
     TrackInterpolate* zrotTrack = nullptr;
 
 private:
+    // Whether anything shows the rear view this frame: the cockpit of the
+    // "dashboard" instance; without such an instance the mirror is always drawn.
+    bool mirrorShown();
+
+    DashboardEffect* dashboard = nullptr;
+    bool dashboardLookedUp = false;
     bool lookBack = false;
     bool dragging = false;
     float lookBackRows = 0.0f;

@@ -1,5 +1,6 @@
 #include "demo/DashboardEffect.h"
 
+#include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
 #include "engine/render/Geometry.h"
 #include "engine/render/Shader.h"
@@ -40,7 +41,17 @@ DashboardEffect::~DashboardEffect()
     delete[] meterBuffer;
 }
 
-void DashboardEffect::update(int) {}
+void DashboardEffect::update(int timeMs)
+{
+    const auto t = static_cast<unsigned>(timeMs);
+    mirrorShown = viewDirection && chooseView(viewDirection->getValue(t)) == View::Front;
+    mirrorFrame = VLMPulsvek::frameCount;
+}
+
+bool DashboardEffect::showsMirror() const
+{
+    return mirrorShown && mirrorFrame == VLMPulsvek::frameCount;
+}
 
 void DashboardEffect::postDraw(int) {}
 

@@ -28,6 +28,10 @@ public:
     // Needle placement for a Perlin value: angle = value x 15 + base degrees.
     static glm::mat4 needleMatrix(float x, float baseDegrees, float noiseValue);
 
+    // True when this frame's update chose the cockpit, the only view that
+    // shows the rear-view mirror (false on a frame the dashboard does not run).
+    bool showsMirror() const;
+
     static constexpr int METERS = 8;
     // Fills the meter buffer (one byte per channel, three channels per meter)
     // from a generator of the effect's own, seeded with timeMs / 50.
@@ -69,4 +73,6 @@ private:
     void drawHelmetView(FBO* target);
 
     std::mt19937 meterRandom;
+    bool mirrorShown = false;
+    unsigned int mirrorFrame = 0;
 };

@@ -1,5 +1,6 @@
 #include "demo/PostFilter.h"
 
+#include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
 #include "engine/render/Geometry.h"
 #include "engine/render/Shader.h"
@@ -44,6 +45,7 @@ void brightContrast(Shader* shader, FBO* source, FBO* target)
     Texture* image = sourceImage(source);
     image->bind();
     glGenerateMipmap(GL_TEXTURE_2D);
+    markPass("postprocess: mipmaps");
     image->setFilter(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
 
     fboBind(target);

@@ -1,6 +1,7 @@
 #include "demo/PostProcessEffect.h"
 
 #include "demo/PostFilter.h"
+#include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
 #include "engine/render/Geometry.h"
 #include "engine/render/Shader.h"
@@ -172,6 +173,7 @@ void PostProcessEffect::draw(int timeMs, int, FBO* target)
     PostFilter::brightContrast(brightContrastShader, source, glow1);
     PostFilter::blurHorizontal(glowShader, glow1, glow2);
     PostFilter::blurVertical(glowShader, glow2, glow1);
+    markPass("postprocess: mipmaps and glow");
 
     if (target == source) {
         // The pass reads the source; it cannot also be written.

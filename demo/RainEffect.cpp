@@ -1,5 +1,6 @@
 #include "demo/RainEffect.h"
 
+#include "demo/Anisotropy.h"
 #include "engine/render/Camera.h"
 #include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
@@ -10,6 +11,7 @@
 #include "engine/render/VAO.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "util/Assert.h"
+#include "util/Log.h"
 
 #include <GL/glew.h>
 
@@ -45,8 +47,14 @@ void RainEffect::createTracks()
 void RainEffect::init()
 {
     VLM_ASSERT(rainTexture != nullptr);
+    // The shader wraps the picture with a mask.
+    const int w = rainTexture->getWidth();
+    const int h = rainTexture->getHeight();
+    if (w <= 0 || h <= 0 || (w & (w - 1)) != 0 || (h & (h - 1)) != 0)
+        vlm::logLine("RainEffect: the rain picture is ", w, "x", h,
+                     "; its sides must be powers of two, or the streaks do not repeat");
     rainTexture->setWrapAll(GL_REPEAT);
-    rainTexture->setAnisotropy(16.0f);
+    rainTexture->setAnisotropy(Anisotropy::current());
     planeCount = 10;
     planeDepth = 0.0f;
     delete[] offsets;

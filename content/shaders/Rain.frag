@@ -18,8 +18,10 @@ void main()
     vec2 p = uv * vec2(size) - 0.5;
     vec2 f = fract(p);
     ivec2 i = ivec2(floor(p));
-    ivec2 i0 = (i % size + size) % size;
-    ivec2 i1 = (i0 + 1) % size;
+    // The picture's sides are powers of two: a mask wraps (integer division
+    // costs the software rasteriser far more).
+    ivec2 i0 = i & (size - 1);
+    ivec2 i1 = (i0 + 1) & (size - 1);
     vec4 c = mix(mix(texelFetch(texture0, i0, level), texelFetch(texture0, ivec2(i1.x, i0.y), level), f.x),
                  mix(texelFetch(texture0, ivec2(i0.x, i1.y), level), texelFetch(texture0, i1, level), f.x), f.y);
     float a = c.a * (0.35 + 0.65 * fog);

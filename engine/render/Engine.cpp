@@ -28,6 +28,7 @@ std::string lastError;
 bool glError = false;
 int loopStartMs = 0;
 unsigned int frameCount = 0;
+void (*passListener)(const char*) = nullptr;
 Camera* syscam = new Camera("syscam");
 }
 

@@ -21,6 +21,9 @@ extern Camera* syscam;
 extern std::string musicFile;
 extern TimeCode startTime;  // where the show starts
 extern TimeCode endTime;    // the frame loop stops once the time passes it
+// Told the name of each pass of a frame as it is issued (null, the default:
+// nobody listens); the development runner times the passes with it.
+extern void (*passListener)(const char* pass);
 // The six resource declaration lists are declared in engine/runtime/ResourceDefinition.h.
 }
 
@@ -38,6 +41,13 @@ float getAverageFPS(unsigned int nowMs);
 bool checkGLError(const std::string& where);
 
 void addIncludedFile(const std::string& file);
+
+// Tells the pass listener, if any, that the named pass has been issued.
+inline void markPass(const char* pass)
+{
+    if (VLMPulsvek::passListener)
+        VLMPulsvek::passListener(pass);
+}
 
 // Registered as the key and the mouse-button callback; forwards to the demo's key handler.
 void inputCallback(int key, int action);

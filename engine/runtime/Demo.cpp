@@ -158,9 +158,12 @@ void Demo::run()
         if (static_cast<unsigned int>(t) > endMs)
             setQuitFlag(true);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        markPass("clear");
         tracks->run(t, row, delta);
         fbos->clearDirty();
+        markPass("buffer clears");
         glfw27::swapBuffers();
+        markPass("swap");
         ++VLMPulsvek::frameCount;
         // The first frame ends the start-up.
         if (!settled) {

@@ -31,7 +31,7 @@ public:
     void replaceTrack(const std::string& trackName, TrackInterpolate* newTrack);
     TrackInterpolate* getTrackAt(int index) const { return tracks[index]; }
     int getTrackCount() const { return static_cast<int>(tracks.size()); }
-    std::string getName() const { return name; }
+    const std::string& getName() const { return name; }
 
     // False without a start/stop track.
     bool isActiveAt(int timeMs, int row) const;

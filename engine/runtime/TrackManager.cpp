@@ -1,5 +1,7 @@
 #include "engine/runtime/TrackManager.h"
 
+#include "engine/render/Engine.h"
+
 #include "engine/runtime/Effect.h"
 #include "engine/runtime/StartStopKeyframe.h"
 #include "engine/runtime/TrackEntry.h"
@@ -50,6 +52,8 @@ TrackManager::~TrackManager()
 void TrackManager::run(int timeMs, int row, int deltaMs)
 {
     active.clear();
+    // Room for all at once, so that an effect starting later allocates nothing.
+    active.reserve(entries.size());
     for (TrackEntry* entry : entries) {
         // An entry without a start/stop track or an effect never runs.
         if (entry->getEffect() != nullptr && entry->isActiveAt(timeMs, row))
@@ -60,6 +64,7 @@ void TrackManager::run(int timeMs, int row, int deltaMs)
     for (TrackEntry* entry : active) {
         FBO* target = entry->getStartStop()->getTarget(static_cast<unsigned>(row));
         entry->getEffect()->draw(timeMs, deltaMs, target);
+        markPass(entry->getName().c_str());
     }
     for (TrackEntry* entry : active)
         entry->getEffect()->postDraw(timeMs);

@@ -6,10 +6,12 @@
 #include "engine/runtime/TrackInterpolate.h"
 
 #include <glm/geometric.hpp>
+#include <glm/gtc/matrix_transform.hpp>
 #include <glm/matrix.hpp>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -387,4 +389,148 @@ TEST(CubeTerrainEffectDeathTest, MissingOrMistypedParameterInstanceStops)
         "typed != NULL");
 }
 
+}
+
+namespace {
+
+// A window of boxes as the terrain shader places them: heights and walls
+// from the texels, the road's course from turn and hill at the corners' rows.
+struct Window {
+    Window(int width, int meshRows) : width(width), meshRows(meshRows), boxes(width, meshRows, false),
+        texels(static_cast<size_t>(width * meshRows * 4)), turn(static_cast<size_t>(meshRows + 2)),
+        hill(static_cast<size_t>(meshRows + 2))
+    {
+        for (int r = 0; r < meshRows; ++r)
+            for (int c = 0; c < width; ++c) {
+                uint8_t* t = &texels[static_cast<size_t>((r * width + c) * 4)];
+                // Hills and a deep wall here and there.
+                t[0] = static_cast<uint8_t>(120 + (c * 7 + r * 3) % 23);
+                t[1] = static_cast<uint8_t>((c + r) % 5 == 0 ? 30 : (c + r) % 3);
+            }
+        for (size_t i = 0; i < turn.size(); ++i) {
+            turn[i] = 12.0f * std::sin(static_cast<float>(i) * 0.11f + 2.0f);
+            hill[i] = 4.0f * std::cos(static_cast<float>(i) * 0.05f);
+        }
+    }
+
+    glm::vec3 vertex(int row, int column, int i) const
+    {
+        const Props p = boxes.propsAt(row, column, i);
+        const glm::vec3 m = boxes.position(row, column, i);
+        const uint8_t* t = &texels[static_cast<size_t>((p[1] * width + p[0]) * 4)];
+        const float wall = std::max(static_cast<float>(t[1]), 1.0f);
+        return {m.x + turn[static_cast<size_t>(p[3])], t[0] + m.y * wall + hill[static_cast<size_t>(p[3])], m.z};
+    }
+
+    // Which boxes the runs hold.
+    std::vector<bool> drawn(const glm::mat4& clip) const
+    {
+        const int blocks = (width + CubeTerrain::CULL_BLOCK - 1) / CubeTerrain::CULL_BLOCK;
+        std::vector<float> low(static_cast<size_t>(meshRows * blocks)), high(low.size());
+        CubeTerrain::blockHeights(texels.data(), width, meshRows, low.data(), high.data());
+        std::vector<int> first(low.size()), count(low.size());
+        const int runs = CubeTerrain::visibleRuns(clip, low.data(), high.data(), width, meshRows, turn.data(),
+                                                  hill.data(), first.data(), count.data());
+        std::vector<bool> in(static_cast<size_t>(width * meshRows), false);
+        int end = 0;
+        for (int k = 0; k < runs; ++k) {
+            EXPECT_GT(count[k], 0);
+            EXPECT_EQ(first[k] % 36, 0);
+            EXPECT_LE(count[k], 36 * CubeTerrain::CULL_BLOCK);
+            // In mesh order, never overlapping.
+            EXPECT_GE(first[k], end);
+            end = first[k] + count[k];
+            for (int b = first[k] / 36; b < end / 36; ++b)
+                in[static_cast<size_t>(b)] = true;
+        }
+        return in;
+    }
+
+    int width, meshRows;
+    Boxes boxes;
+    std::vector<uint8_t> texels;
+    std::vector<float> turn, hill;
+};
+
+}
+
+TEST(CubeTerrainCullingTest, BlockHeightsSpanTheBoxesFromTheirWallsBottomToTheirTop)
+{
+    // Two rows of ten columns: blocks of eight and of two.
+    std::vector<uint8_t> texels(2 * 10 * 4, 0);
+    auto cell = [&](int r, int c, int height, int wall) {
+        texels[static_cast<size_t>((r * 10 + c) * 4)] = static_cast<uint8_t>(height);
+        texels[static_cast<size_t>((r * 10 + c) * 4 + 1)] = static_cast<uint8_t>(wall);
+    };
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 10; ++c)
+            cell(r, c, 100, 1);
+    cell(0, 3, 140, 2);  // the top of block 0
+    cell(0, 5, 90, 0);   // a wall of 0 is drawn 1 deep
+    cell(1, 9, 100, 60); // the bottom of row 1's second block
+    float low[4], high[4];
+    CubeTerrain::blockHeights(texels.data(), 10, 2, low, high);
+    EXPECT_EQ(low[0], 89.0f);
+    EXPECT_EQ(high[0], 140.0f);
+    EXPECT_EQ(low[1], 99.0f);
+    EXPECT_EQ(high[1], 100.0f);
+    EXPECT_EQ(low[2], 99.0f);
+    EXPECT_EQ(high[2], 100.0f);
+    EXPECT_EQ(low[3], 40.0f);
+    EXPECT_EQ(high[3], 100.0f);
+}
+
+// Every box with a vertex in view is drawn; every box left out lies wholly
+// outside one clip plane, so none of its triangles could show.
+TEST(CubeTerrainCullingTest, RunsHoldEveryBoxThatCouldShowAndLeaveOutOnlyHiddenOnes)
+{
+    const Window w(64, 60);
+    const glm::mat4 projection = glm::perspective(glm::radians(40.0f), 16.0f / 9.0f, 0.5f, 45.0f);
+    const glm::vec3 up(0, 1, 0);
+    const struct {
+        const char* what;
+        glm::mat4 view;
+    } cameras[] = {
+        {"forward from row 10", glm::lookAt(glm::vec3(0, 140, -10), glm::vec3(0, 130, -40), up)},
+        {"back from row 30, as the mirror", glm::lookAt(glm::vec3(3, 134, -30), glm::vec3(5, 132, 0), up)},
+        {"down from high above", glm::lookAt(glm::vec3(0, 190, -20), glm::vec3(0, 120, -26), up)},
+        {"sideways, low between the hills", glm::lookAt(glm::vec3(-8, 125, -25), glm::vec3(20, 128, -27), up)},
+    };
+    for (const auto& camera : cameras) {
+        const glm::mat4 clip = projection * camera.view;
+        const std::vector<bool> drawn = w.drawn(clip);
+        int kept = 0;
+        for (int r = 0; r < w.meshRows; ++r)
+            for (int c = 0; c < w.width; ++c) {
+                int outside[6] = {0, 0, 0, 0, 0, 0};
+                for (int i = 0; i < 36; ++i) {
+                    const glm::vec4 q = clip * glm::vec4(w.vertex(r, c, i), 1.0f);
+                    for (int a = 0; a < 3; ++a) {
+                        outside[2 * a] += q[a] < -q.w;
+                        outside[2 * a + 1] += q[a] > q.w;
+                    }
+                }
+                const bool hidden = *std::max_element(outside, outside + 6) == 36;
+                const bool isDrawn = drawn[static_cast<size_t>(r * w.width + c)];
+                kept += isDrawn;
+                if (!hidden) {
+                    EXPECT_TRUE(isDrawn) << camera.what << ": box " << r << "," << c << " may show";
+                }
+            }
+        // The culling does something: the far plane and the sides leave boxes out.
+        EXPECT_LT(kept, w.width * w.meshRows * 9 / 10) << camera.what;
+        EXPECT_GT(kept, 0) << camera.what;
+    }
+}
+
+TEST(CubeTerrainCullingTest, ACameraThatSeesNothingOfTheWindowDrawsNothing)
+{
+    const Window w(16, 20);
+    const glm::mat4 projection = glm::perspective(glm::radians(60.0f), 2.0f, 0.5f, 500.0f);
+    // Up into the sky, and away from the window along +z.
+    for (const glm::mat4& view : {glm::lookAt(glm::vec3(0, 200, -10), glm::vec3(0, 300, -10.5f), glm::vec3(0, 0, -1)),
+                                  glm::lookAt(glm::vec3(0, 130, 5), glm::vec3(0, 130, 50), glm::vec3(0, 1, 0))}) {
+        const std::vector<bool> drawn = w.drawn(projection * view);
+        EXPECT_EQ(std::count(drawn.begin(), drawn.end(), true), 0);
+    }
 }

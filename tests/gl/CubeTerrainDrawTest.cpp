@@ -1,14 +1,18 @@
+#include "demo/Anisotropy.h"
 #include "demo/CubeTerrain.h"
 #include "demo/CubeTerrainEffect.h"
+#include "demo/DashboardEffect.h"
 #include "demo/ParameterEffects.h"
 #include "demo/RoadSpline.h"
 #include "demo/TerrainGenerator.h"
+#include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
 #include "engine/render/Shader.h"
 #include "engine/render/Texture.h"
 #include "engine/render/VAO.h"
 #include "engine/render/VertexArray.h"
 #include "platform/Glfw27.h"
+#include "engine/runtime/DataEffectPool.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "support/Capture.h"
 #include "support/DriveScene.h"
@@ -21,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -486,4 +491,65 @@ TEST_F(CubeTerrainDrawTest, ShowArtFrames)
     }
 }
 
+}
+
+// Nothing but the cockpit shows the rear view: in other views, and on frames
+// the dashboard does not run, the mirror is not drawn at all.
+TEST_F(CubeTerrainDrawTest, TheMirrorIsDrawnOnlyForTheCockpitOfTheFrame)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    auto* dashboard = new DashboardEffect();
+    dashboard->createTracks();
+    DriveScene::key(dashboard->viewDirection, 0, 0.0f);
+    VLMPulsvek::effectInstanceDataPool->add("dashboard", dashboard);
+    const struct {
+        float direction;
+        bool update;
+        bool drawn;
+    } cases[] = {{0.5f, true, true}, {-1.0f, true, false}, {1.5f, true, false},
+                 {0.0f, true, false}, {1.0f, false, false}, {1.0f, true, true}};
+    int drawsWithMirror = 0;
+    for (const auto& c : cases) {
+        ++VLMPulsvek::frameCount;
+        dashboard->viewDirection->getKeyframe(0)->value = c.direction;
+        if (c.update)
+            dashboard->update(1000);
+        const int before = renderStats.drawCalls;
+        drive->draw(1000);
+        const int draws = renderStats.drawCalls - before;
+        const Pixels mirror = readFbo(drive->mirror);
+        drive->endFrame();
+        const Census rear = census(mirror, 256, 0, 128);
+        if (c.drawn) {
+            EXPECT_GT(rear.road + rear.other, rear.total / 4) << c.direction;
+        } else {
+            EXPECT_EQ(rear.road + rear.other, 0) << c.direction << (c.update ? "" : ", no update");
+        }
+        if (c.drawn)
+            drawsWithMirror = draws;
+        else
+            EXPECT_EQ(draws, drawsWithMirror - 2) << c.direction;
+    }
+}
+
+// The tile arrays sample with 16x anisotropy, or 1x on a software rasteriser
+// (this context's, under Xvfb).
+TEST_F(CubeTerrainDrawTest, TileArraysAnisotropyFollowsTheRenderer)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    GLfloat most = 1.0f;
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &most);
+    const float expected = Anisotropy::isSoftwareRenderer(renderer) ? 1.0f : std::min(16.0f, most);
+    CubeTerrain* terrain = drive->effect->getTerrain();
+    for (Texture* tiles : {terrain->getTileTextures(), terrain->getRoadTileTextures()}) {
+        ASSERT_NE(tiles, nullptr);
+        tiles->bind();
+        GLfloat value = 0.0f;
+        glGetTexParameterfv(tiles->getTarget(), GL_TEXTURE_MAX_ANISOTROPY_EXT, &value);
+        tiles->unbind();
+        EXPECT_EQ(value, expected) << renderer;
+    }
 }

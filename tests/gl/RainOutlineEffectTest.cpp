@@ -146,6 +146,26 @@ TEST_F(RainEffectTest, BlendsWithoutWritingDepthAndRestoresTheState)
     glDisable(GL_CULL_FACE);
 }
 
+// The shader wraps with a mask: sides that are not powers of two are reported.
+TEST_F(RainEffectTest, APictureWhoseSidesAreNotPowersOfTwoIsReported)
+{
+    const struct {
+        int w, h;
+        bool reported;
+    } cases[] = {{16, 16, false}, {512, 64, false}, {1, 1, false}, {24, 16, true}, {16, 100, true}};
+    for (const auto& c : cases) {
+        Texture picture(c.w, c.h, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        RainEffect rain;
+        rain.createTracks();
+        rain.rainTexture = &picture;
+        rain.rainShader = shader.get();
+        testsupport::StdoutCapture log;
+        rain.init();
+        const std::string text = log.text();
+        EXPECT_EQ(text.find("powers of two") != std::string::npos, c.reported) << c.w << "x" << c.h << ": " << text;
+    }
+}
+
 TEST_F(RainEffectTest, RainMoveScrollsTheStreaks)
 {
     setTrack(effect, "rain_move", 0.25f);

@@ -2,22 +2,30 @@
 // mode, window size, start and end time, saving the screen at given times.
 //
 //   devrun [--mode 0|1] [--size WxH] [--fullscreen] [--start T] [--end T]
-//          [--shot T file.png]... [--every S] [--stats] [--stats-from T]
+//          [--shot T file.png]... [--still] [--every S] [--stats] [--stats-from T]
 //
 // T is seconds ("83.5") or a time code ("01:23:500"). --mode 1 (the default,
 // as shipped) reads "resources.7z", 0 the "resources/" folders, from the
 // working directory. A shot saves the first frame whose time is T or later;
 // after each shot the clock jumps to the next one (so that frame shows that
 // moment, however slow the frames are), and without --end the show ends after
-// the last. --every S draws one frame every S seconds of show
+// the last. With --still the clock stands still at each shot's moment, so
+// that the saved frame shows exactly T (for comparisons of pictures); it runs
+// on after the last shot. --every S draws one frame every S seconds of show
 // time (the clock jumps ahead after each frame), to pass over the whole
 // timeline quickly. --stats prints, at the end, the time from the start of
 // the program to the first frame, the median and 90th percentile of the
 // frame times, the allocations (operator new) per frame after the first 20
-// frames, and the resident memory at the first and the last frame (with the
-// environment variable DEVRUN_FRAMES set, every frame time as well).
-// --stats-from T takes the median and p90 over the frames from show time T on
-// instead of after the first 20 frames (so that a run can warm up first). Exit
+// frames, the program's own apart from the libraries' (the GL driver's shader
+// compiler allocates so as well), and the resident memory at the first and
+// the last frame (with the environment variable DEVRUN_FRAMES set, every frame
+// time as well). --stats-from T takes the median and p90 over the frames from
+// show time T on instead of after the first 20 frames (so that a run can warm
+// up first). With
+// DEVRUN_SPLIT set the runner waits for the GL after each pass of a frame (each
+// effect, the parts of the drive, the buffer clears, the swap) and prints the
+// median time of each pass after the first 20 frames; the waits slow the
+// frames down, so frame times are measured without it. Exit
 // status 1 when the start failed or a picture could not be saved.
 
 #include "demo/DemoResources.h"
@@ -39,6 +47,9 @@
 #include <GL/glew.h>
 #include <IL/il.h>
 
+#include <dlfcn.h>
+#include <execinfo.h>
+
 #include <new>
 
 #include <algorithm>
@@ -53,10 +64,44 @@
 
 namespace {
 
-// Counts every allocation of the program's own C++ code.
+// Counts every operator new. In steady frames (once attributing is set) each
+// one is also put down to the program's own code or to a library: the GL
+// driver's shader compiler (LLVM, C++) allocates through operator new too.
 std::atomic<long> allocations{0};
+std::atomic<long> libraryAllocations{0};
+std::atomic<bool> attributing{false};
+thread_local bool inAttribution = false;
 
 }
+
+#ifndef __SANITIZE_ADDRESS__
+namespace {
+
+// The object file a code address lies in.
+const char* objectOf(void* address)
+{
+    Dl_info info;
+    return dladdr(address, &info) && info.dli_fname ? info.dli_fname : "";
+}
+
+// True when the first caller outside the C++ runtime is a library's code.
+bool calledFromLibrary()
+{
+    static const std::string self = objectOf(reinterpret_cast<void*>(&objectOf));
+    void* frames[24];
+    const int n = backtrace(frames, 24);
+    // Frame 0 is this function, frame 1 operator new.
+    for (int i = 2; i < n; ++i) {
+        const char* object = objectOf(frames[i]);
+        if (std::strstr(object, "libstdc++") || std::strstr(object, "libgcc"))
+            continue;
+        return self != object;
+    }
+    return false;
+}
+
+}
+#endif
 
 // The sanitizers bring their own allocator: no count under them.
 #ifndef __SANITIZE_ADDRESS__
@@ -67,6 +112,12 @@ std::atomic<long> allocations{0};
 void* operator new(std::size_t size)
 {
     ++allocations;
+    if (attributing && !inAttribution) {
+        inAttribution = true;
+        if (calledFromLibrary())
+            ++libraryAllocations;
+        inAttribution = false;
+    }
     if (void* p = std::malloc(size ? size : 1))
         return p;
     throw std::bad_alloc();
@@ -120,6 +171,45 @@ struct Shot {
     std::string file;
 };
 
+// Times of the passes of the frames, in the order they first came.
+struct PassTimes {
+    const char* name;
+    std::vector<double> ms;
+};
+std::vector<PassTimes> passTimes;
+Clock::time_point passClock;
+
+void timePass(const char* pass)
+{
+    glFinish();
+    const Clock::time_point now = Clock::now();
+    const double ms = std::chrono::duration<double, std::milli>(now - passClock).count();
+    passClock = now;
+    if (VLMPulsvek::frameCount < 20)
+        return;
+    auto found = std::find_if(passTimes.begin(), passTimes.end(),
+                              [&](const PassTimes& p) { return std::strcmp(p.name, pass) == 0; });
+    if (found == passTimes.end()) {
+        passTimes.push_back({pass, {}});
+        found = passTimes.end() - 1;
+        found->ms.reserve(1 << 16);
+    }
+    found->ms.push_back(ms);
+}
+
+void printPassTimes()
+{
+    std::string line;
+    for (PassTimes& p : passTimes) {
+        std::sort(p.ms.begin(), p.ms.end());
+        char text[96];
+        std::snprintf(text, sizeof text, "%s%s %.2f (%zu)", line.empty() ? "" : ", ", p.name,
+                      p.ms[p.ms.size() / 2], p.ms.size());
+        line += text;
+    }
+    vlm::logLine("devrun: pass medians in ms (frames): ", line.empty() ? "none" : line);
+}
+
 struct Options {
     int mode = 1;
     int width = 1280, height = 720;
@@ -129,6 +219,7 @@ struct Options {
     int everyMs = 0;
     bool stats = false;
     int statsFromMs = -1;
+    bool still = false;
     std::vector<Shot> shots;
 };
 
@@ -185,6 +276,12 @@ public:
         if (next >= options.shots.size())
             return;
         const Shot& shot = options.shots[next];
+        if (options.still && timeMs != shot.ms) {
+            // Held at the moment: the next frame shows exactly it.
+            VLMPulsvek::timer->pause();
+            VLMPulsvek::timer->setTimeMs(shot.ms);
+            return;
+        }
         if (timeMs < shot.ms)
             return;
         if (saveScreen(shot.file, options.width, options.height)) {
@@ -200,6 +297,8 @@ public:
                 VLMPulsvek::timer->setTimeMs(options.shots[next].ms);
         } else if (options.endMs < 0) {
             setQuitFlag(true);
+        } else if (options.still) {
+            VLMPulsvek::timer->play();
         }
     }
 
@@ -221,8 +320,9 @@ public:
 #ifndef __SANITIZE_ADDRESS__
         const long steady = static_cast<long>(frameMs.size()) - 21;
         if (steady > 0)
-            vlm::logLine("devrun: ", static_cast<double>(steadyAllocations) / steady, " allocations per frame over ",
-                         steady, " frames");
+            vlm::logLine("devrun: ", static_cast<double>(steadyAllocations - steadyLibrary) / steady,
+                         " allocations per frame over ", steady, " frames in the program's own code, ",
+                         static_cast<double>(steadyLibrary) / steady, " in libraries (the GL driver)");
 #endif
         vlm::logLine("devrun: resident ", firstKb, " kB at the first frame, ", residentKb(), " kB at the end");
         if (std::getenv("DEVRUN_FRAMES")) {
@@ -246,10 +346,18 @@ private:
         } else {
             frameMs.push_back(std::chrono::duration<double, std::milli>(now - last).count());
         }
-        if (frames == 20)
+        if (frames == 20) {
+#ifndef __SANITIZE_ADDRESS__
+            calledFromLibrary();  // its first call sets itself up
+#endif
             allocationsAt20 = allocations.load();
-        if (frames > 20)
+            libraryAt20 = libraryAllocations.load();
+            attributing = true;
+        }
+        if (frames > 20) {
             steadyAllocations = allocations.load() - allocationsAt20;
+            steadyLibrary = libraryAllocations.load() - libraryAt20;
+        }
         last = now;
         ++frames;
     }
@@ -261,6 +369,8 @@ private:
     long firstKb = 0;
     long allocationsAt20 = 0;
     long steadyAllocations = 0;
+    long libraryAt20 = 0;
+    long steadyLibrary = 0;
     std::vector<double> frameMs;
 
     const Options& options;
@@ -303,6 +413,8 @@ bool parseArgs(int argc, char** argv, Options& o)
         } else if (a == "--end" && value(1)) {
             if ((o.endMs = parseTime(argv[++i])) < 0)
                 return false;
+        } else if (a == "--still") {
+            o.still = true;
         } else if (a == "--stats") {
             o.stats = true;
         } else if (a == "--stats-from" && value(1)) {
@@ -334,7 +446,7 @@ int main(int argc, char** argv)
     Options options;
     if (!parseArgs(argc, argv, options)) {
         std::cerr << "usage: devrun [--mode 0|1] [--size WxH] [--fullscreen] [--start T] [--end T] "
-                     "[--shot T file.png]... [--every S] [--stats] [--stats-from T]  (T: seconds or mm:ss:mmm)\n";
+                     "[--shot T file.png]... [--still] [--every S] [--stats] [--stats-from T]  (T: seconds or mm:ss:mmm)\n";
         return 2;
     }
     ilInit();
@@ -363,8 +475,16 @@ int main(int argc, char** argv)
         VLMPulsvek::tracks->buildEntryList();
         VLMPulsvek::tracks->renumberPriorities();
     }
+    if (std::getenv("DEVRUN_SPLIT")) {
+        passTimes.reserve(64);
+        passClock = Clock::now();
+        VLMPulsvek::passListener = timePass;
+    }
     demo.setCallbacks();
     demo.run();
+    VLMPulsvek::passListener = nullptr;
+    if (std::getenv("DEVRUN_SPLIT"))
+        printPassTimes();
     const bool shotsOk = !hook || hook->ok();
     if (hook && options.stats)
         hook->printStats();
