@@ -56,19 +56,26 @@ int entrySize(archive_entry* entry)
     return static_cast<int>(size);
 }
 
-// Reads the rest of the current member into destination (size bytes) and past
-// its end, where the check sum is tested; empty on success, else why not.
-std::string readMember(Reader& reader, unsigned char* destination, int size, const std::atomic<bool>* stop)
+// Reads the rest of the current member (size bytes, as listed) into out and
+// past its end, where the check sum is tested; empty on success, else why not.
+// out grows with the data as it arrives, so a member whose listed size is
+// forged costs no more memory than the data behind it.
+std::string readMember(Reader& reader, std::vector<char>& out, int size, const std::atomic<bool>* stop)
 {
+    constexpr int kBlock = 1 << 20;
+    out.clear();
+    out.reserve(static_cast<size_t>(std::min(size, 64 * kBlock)));
     int got = 0;
     while (got < size) {
         if (stop && stop->load())
             return "stopped";
-        const size_t want = static_cast<size_t>(std::min(size - got, 1 << 20));
-        la_ssize_t r = archive_read_data(reader.a, destination + got, want);
+        const int want = std::min(size - got, kBlock);
+        out.resize(static_cast<size_t>(got + want));
+        la_ssize_t r = archive_read_data(reader.a, out.data() + got, static_cast<size_t>(want));
         if (r <= 0)
             return r < 0 ? reader.error() : "data cut short";
         got += static_cast<int>(r);
+        out.resize(static_cast<size_t>(got));
     }
     // A corrupt member reports it only here, after its bytes were delivered.
     unsigned char extra;
@@ -151,11 +158,8 @@ private:
                         continue;
                 }
                 std::vector<char> data;
-                if (m.size > 0) {
-                    data.resize(static_cast<size_t>(m.size));
-                    if (!readMember(reader, reinterpret_cast<unsigned char*>(data.data()), m.size, &stop).empty())
-                        break;
-                }
+                if (m.size > 0 && !readMember(reader, data, m.size, &stop).empty())
+                    break;
                 std::lock_guard<std::mutex> lock(mutex);
                 bytes[next] = std::move(data);
                 states[next] = m.size >= 0 ? Decoded::ready : Decoded::failed;
@@ -230,7 +234,7 @@ void noteDamage(const char* name, const std::string& why)
 }
 
 // Reads member index with a reader of its own, from the start of the archive.
-bool extractAlone(int index, unsigned char* destination)
+bool extractAlone(int index, std::vector<char>& out)
 {
     const Member& m = state.members[static_cast<size_t>(index)];
     const char* name = m.name.c_str();
@@ -250,7 +254,7 @@ bool extractAlone(int index, unsigned char* destination)
         noteDamage(name, "the archive changed");
         return false;
     }
-    const std::string why = readMember(reader, destination, m.size, nullptr);
+    const std::string why = readMember(reader, out, m.size, nullptr);
     if (!why.empty()) {
         noteDamage(name, why);
         return false;
@@ -266,8 +270,7 @@ bool memberBytes(const char* name, std::vector<char>& out, bool take)
         return false;
     if (state.pass && state.pass->get(index, out, take))
         return true;
-    out.resize(static_cast<size_t>(state.members[static_cast<size_t>(index)].size));
-    if (!extractAlone(index, reinterpret_cast<unsigned char*>(out.data()))) {
+    if (!extractAlone(index, out)) {
         out.clear();
         return false;
     }

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -51,6 +54,57 @@ const testsupport::Members treeMembers = {
     {"empty.txt", ""},
     {"resources/shaders/a b.vert", "#version 150\n"},
 };
+
+
+uint32_t crc32(const std::string& bytes, size_t from, size_t n)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = from; i < from + n; ++i) {
+        crc ^= static_cast<unsigned char>(bytes[i]);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putLE(std::string& bytes, size_t at, uint64_t value, int n)
+{
+    for (int i = 0; i < n; ++i)
+        bytes[at + static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A stored archive of one member whose header lists it as size bytes long,
+// with the header's check sums made to match: the forgery the format allows.
+std::string forgedSize(const std::string& stored, unsigned char actual, uint64_t size)
+{
+    // Start header: signature and version (8), its check sum (4), the next
+    // header's offset (8), size (8) and check sum (4).
+    uint64_t offset = 0, length = 0;
+    for (int i = 7; i >= 0; --i) {
+        offset = (offset << 8) | static_cast<unsigned char>(stored[12 + static_cast<size_t>(i)]);
+        length = (length << 8) | static_cast<unsigned char>(stored[20 + static_cast<size_t>(i)]);
+    }
+    std::string header = stored.substr(32 + offset, length);
+    // The unpacked size of the folder: kCodersUnpackSize, then the number.
+    const size_t at = header.find(std::string("\x0c") + static_cast<char>(actual));
+    if (at == std::string::npos)
+        return "";
+    std::string number(9, '\xff');
+    putLE(number, 1, size, 8);
+    header.replace(at + 1, 1, number);
+    std::string out = stored.substr(0, 32 + offset) + header;
+    putLE(out, 20, header.size(), 8);
+    putLE(out, 28, crc32(header, 0, header.size()), 4);
+    putLE(out, 8, crc32(out, 12, 20), 4);
+    return out;
+}
+
+long peakResidentKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 }
 
@@ -362,4 +416,23 @@ TEST_F(ArchiveFixture, ClosingWhileThePassRunsReturnsPromptly)
     }
     ASSERT_EQ(arc_open(path.c_str()), 0);
     EXPECT_EQ(extract("small"), "x");
+}
+
+TEST_F(ArchiveFixture, AForgedMemberSizeCostsNoMoreMemoryThanItsData)
+{
+    // The header says almost 2 GiB; 90 bytes are there.
+    const std::string path = dir.file("stored.7z");
+    testsupport::write7z(path, {{"m.bin", std::string(90, 'A')}}, "store");
+    const std::string forged = forgedSize(testsupport::readWholeFile(path), 90, 0x7FFF0000u);
+    ASSERT_FALSE(forged.empty());
+    dir.write("forged.7z", forged);
+
+    const long before = peakResidentKb();
+    ASSERT_EQ(arc_open(dir.file("forged.7z").c_str()), 0) << arc_problem();
+    EXPECT_EQ(arc_size("m.bin"), 0x7FFF0000);
+    File file("m.bin");
+    EXPECT_FALSE(loadFromArchive(file));
+    EXPECT_EQ(arc_problem().rfind("member 'm.bin' cannot be read (", 0), 0u) << arc_problem();
+    arc_close();
+    EXPECT_LT(peakResidentKb() - before, 256L * 1024);
 }
