@@ -31,6 +31,10 @@ std::atomic<long> allocations{0};
 
 }
 
+// The replacements pair malloc with free; the compiler's check of matching
+// new and delete does not see through them.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size)
 {
     allocations.fetch_add(1, std::memory_order_relaxed);
