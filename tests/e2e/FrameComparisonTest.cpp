@@ -29,7 +29,7 @@ const std::string kKept = std::string(PULSVEK_BINARY_DIR) + "/frame-comparison";
 // The chase view under the title, the cockpit with its mirror, the rear view,
 // the free camera over the road, the helmet in the rain, the city from the
 // cockpit, the outro's chase view and the closing card.
-const int kMoments[] = {20, 42, 74, 84, 110, 150, 190, 212};
+const int kMoments[] = {20, 42, 74, 84, 100, 110, 122, 150, 190, 212};
 
 std::string name(int seconds)
 {

@@ -1,12 +1,15 @@
 // The post-processing pass under GL: its shaders' uniforms, the palettes as
 // uploaded, the palette pair on units 2 and 3, the grading over a solid scene,
-// the source routed back into itself, and the state it leaves.
+// the source routed back into itself, the state it leaves, and the levels the
+// bright pass reads.
 
 #include "EffectFixture.h"
 
 #include "demo/PostFilter.h"
 #include "demo/PostProcessEffect.h"
 #include "engine/render/FBO.h"
+#include "engine/render/Geometry.h"
+#include "engine/render/VAO.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "support/Capture.h"
 
@@ -254,4 +257,60 @@ TEST_F(PostProcessEffectTest, IntoItsOwnSourceDrawsToTheScreenAndSaysSoOnce)
     rendertest::expectNear(fboPixel(scene.get(), 32, 18), {102, 51, 153, 255});
 }
 
+}
+
+namespace {
+
+std::vector<unsigned char> fboPixels(FBO* fbo)
+{
+    const int w = fboGetWidth(fbo);
+    const int h = fboGetHeight(fbo);
+    std::vector<unsigned char> bytes(static_cast<size_t>(w) * h * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo->getId());
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    return bytes;
+}
+
+}
+
+TEST_F(PostProcessEffectTest, BrightPassReadsAsFromTheFullMipmapChain)
+{
+    // The bright pass generates only the levels it samples: for every ratio of
+    // frame to glow target it must read what the whole chain gives.
+    const int sizes[][2] = {{1920, 1080}, {1280, 720}, {640, 360}, {256, 256}, {200, 90}, {300, 2000}};
+    PostFilter::contrast = 1.0f;
+    PostFilter::brightness = 0.0f;
+    for (const auto& size : sizes) {
+        const int w = size[0];
+        const int h = size[1];
+        std::unique_ptr<FBO> frame = target(w, h, false, 0, 0, 0, 1);
+        Texture* image = fboGetColorTexture(frame.get(), 0);
+        std::vector<unsigned char> noisy(static_cast<size_t>(w) * h * 4);
+        unsigned state = 12345u;
+        for (unsigned char& b : noisy) {
+            state = state * 1664525u + 1013904223u;
+            b = static_cast<unsigned char>(state >> 24);
+        }
+        image->bind();
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, noisy.data());
+
+        PostFilter::brightContrast(blit.get(), frame.get(), glow1.get());
+        const std::vector<unsigned char> limited = fboPixels(glow1.get());
+
+        image->bind();
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1000);
+        glGenerateMipmap(GL_TEXTURE_2D);
+        image->setFilter(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+        fboBind(glow1.get());
+        Geometry::screenQuad->bind(blit.get());
+        blit->setTexture(0, "image", image);
+        blit->setFloat("contrast", 1.0f);
+        blit->setFloat("brightness", 0.0f);
+        Geometry::screenQuad->draw();
+        image->setFilter(GL_LINEAR, GL_LINEAR);
+        EXPECT_TRUE(fboPixels(glow1.get()) == limited) << w << "x" << h;
+    }
 }
