@@ -25,6 +25,7 @@
 #include <glm/matrix.hpp>
 
 #include <algorithm>
+#include <bitset>
 #include <memory>
 #include <cmath>
 
@@ -162,26 +163,89 @@ void CubeTerrain::setup(int columnCount, int rowCount)
     skyboxMesh = Geometry::skybox(glm::vec3(100.0f, 100.0f, 100.0f));
 }
 
+namespace {
+
+// The cube table's vertices as corners: a vertex that repeats an earlier one
+// (same position, normal and UV) is that corner.
+struct BoxLayout {
+    unsigned char index[CubeTerrain::INDICES_PER_BOX];
+    unsigned char vertex[CubeTerrain::VERTICES_PER_BOX];
+
+    BoxLayout()
+    {
+        int corners = 0;
+        for (int i = 0; i < CubeTerrain::INDICES_PER_BOX; ++i) {
+            int same = 0;
+            while (same < corners && !sameVertex(vertex[same], i))
+                ++same;
+            if (same == corners) {
+                VLM_ASSERT(corners < CubeTerrain::VERTICES_PER_BOX);
+                vertex[corners++] = static_cast<unsigned char>(i);
+            }
+            index[i] = static_cast<unsigned char>(same);
+        }
+        VLM_ASSERT(corners == CubeTerrain::VERTICES_PER_BOX);
+    }
+
+    static bool sameVertex(int a, int b)
+    {
+        using T = CubeTerrain;
+        return std::equal(T::cubeVertices[a], T::cubeVertices[a] + 3, T::cubeVertices[b]) &&
+               std::equal(T::cubeNormals[a], T::cubeNormals[a] + 3, T::cubeNormals[b]) &&
+               std::equal(T::cubeUVs[a], T::cubeUVs[a] + 2, T::cubeUVs[b]);
+    }
+};
+
+const BoxLayout& boxLayout()
+{
+    static const BoxLayout layout;
+    return layout;
+}
+
+}
+
+const unsigned char* CubeTerrain::boxIndices()
+{
+    return boxLayout().index;
+}
+
+void CubeTerrain::fillRunIndices(unsigned int* indices)
+{
+    constexpr int perFace = INDICES_PER_BOX / BOX_FACES;
+    for (int faces = 0; faces <= ALL_FACES; ++faces) {
+        unsigned int* run = indices + static_cast<size_t>(faces) * MAX_RUN_BOXES * INDICES_PER_BOX;
+        for (int b = 0; b < MAX_RUN_BOXES; ++b)
+            for (int f = 0; f < BOX_FACES; ++f) {
+                if (!(faces & (1 << f)))
+                    continue;
+                for (int i = f * perFace; i < (f + 1) * perFace; ++i)
+                    *run++ = static_cast<unsigned>(b * VERTICES_PER_BOX) + boxIndices()[i];
+            }
+    }
+}
+
 void CubeTerrain::fillBoxes(float* positions, int8_t* shape, uint8_t* props, int width, int meshRows, bool road)
 {
+    const BoxLayout& layout = boxLayout();
     // The table's normals and UVs are whole numbers: exact as bytes.
     int8_t shapes[VERTICES_PER_BOX][SHAPE_BYTES];
-    for (int i = 0; i < VERTICES_PER_BOX; ++i) {
+    for (int k = 0; k < VERTICES_PER_BOX; ++k) {
+        const int i = layout.vertex[k];
         const int8_t s[SHAPE_BYTES] = {static_cast<int8_t>(cubeNormals[i][0]), static_cast<int8_t>(cubeNormals[i][1]),
                                        static_cast<int8_t>(cubeNormals[i][2]), 0,
                                        static_cast<int8_t>(cubeUVs[i][0]),     static_cast<int8_t>(cubeUVs[i][1]),
                                        0,                                       0};
-        std::copy(s, s + SHAPE_BYTES, shapes[i]);
+        std::copy(s, s + SHAPE_BYTES, shapes[k]);
     }
     for (int r = 0; r < meshRows; ++r) {
         for (int col = 0; col < width; ++col) {
-            for (int i = 0; i < VERTICES_PER_BOX; ++i) {
-                const float* p = cubeVertices[i];
+            for (int k = 0; k < VERTICES_PER_BOX; ++k) {
+                const float* p = cubeVertices[layout.vertex[k]];
                 positions[0] = static_cast<float>(col) - static_cast<float>(width) * 0.5f + 0.5f + p[0];
                 positions[1] = p[1];
                 positions[2] = p[2] - static_cast<float>(r);
                 positions += POSITION_FLOATS;
-                std::copy(shapes[i], shapes[i] + SHAPE_BYTES, shape);
+                std::copy(shapes[k], shapes[k] + SHAPE_BYTES, shape);
                 shape += SHAPE_BYTES;
 
                 const int side = p[0] < 0 ? col : col + 1;
@@ -214,6 +278,8 @@ VAO* makeBoxMesh(const char* name, int width, int meshRows, bool road)
     mesh->mapArrayAsFloat(shape.get(), "in_Normal", 4);
     mesh->mapArrayAsFloat(shape.get(), "in_UV0", 4);
     mesh->mapArray(props.get(), "In_Props", 4, 0);
+    CubeTerrain::fillRunIndices(mesh->createIndexBuffer((CubeTerrain::ALL_FACES + 1) * CubeTerrain::MAX_RUN_BOXES *
+                                                        CubeTerrain::INDICES_PER_BOX));
     mesh->upload();
     mesh->releaseClientArrays();
     return mesh;
@@ -451,8 +517,9 @@ void CubeTerrain::blockHeights(const uint8_t* texels, int width, int meshRows, f
     }
 }
 
-int CubeTerrain::visibleRuns(const glm::mat4& clip, const float* low, const float* high, int width,
-                             int meshRows, const float* turn, const float* hill, int* first, int* count)
+int CubeTerrain::visibleRuns(const glm::mat4& clip, const glm::mat4& view, const float* low, const float* high,
+                             int width, int meshRows, const float* turn, const float* hill, int* first,
+                             int* boxes, int* faces)
 {
     // The clip planes in world space (inside where a x + b y + c z + d >= 0),
     // scaled to world units.
@@ -468,44 +535,108 @@ int CubeTerrain::visibleRuns(const glm::mat4& clip, const float* low, const floa
         if (n > 0.0f)
             p /= n;
     }
+    const glm::vec3 eye(glm::inverse(view)[3]);
+    // A mirrored view culls the other side: then every face is drawn.
+    const bool mirrored = glm::determinant(glm::mat3(view)) < 0.0f;
     // Boxes a little past a plane are kept: float rounding in the shader.
     const float margin = 0.05f;
     const int blocks = (width + CULL_BLOCK - 1) / CULL_BLOCK;
     const float half = static_cast<float>(width) * 0.5f;
     int runs = 0;
+    bool merge = false;
     for (int r = 0; r < meshRows; ++r) {
         // The box corners of row r take the road's course at r (front) and r + 1 (back).
         const float turnLo = std::min(turn[r], turn[r + 1]) - margin;
         const float turnHi = std::max(turn[r], turn[r + 1]) + margin;
         const float hillLo = std::min(hill[r], hill[r + 1]) - margin;
         const float hillHi = std::max(hill[r], hill[r + 1]) + margin;
-        const float zLo = -static_cast<float>(r) - 0.5f - margin;
-        const float zHi = -static_cast<float>(r) + 0.5f + margin;
+        const float front = -static_cast<float>(r) + 0.5f;
+        const float zLo = front - 1.0f - margin;
+        const float zHi = front + margin;
+        // Along the row's boxes the sides lean by the turn and the tops by
+        // the hill, per unit of depth: their planes at the eye's depth.
+        const float sideShift = turn[r] + (front - eye.z) * (turn[r + 1] - turn[r]);
+        const float topShift = hill[r] + (front - eye.z) * (hill[r + 1] - hill[r]);
         for (int b = 0; b < blocks; ++b) {
             const int c0 = b * CULL_BLOCK;
             const int c1 = std::min(width, c0 + CULL_BLOCK);
             const glm::vec3 lo(static_cast<float>(c0) - half + turnLo, low[r * blocks + b] + hillLo, zLo);
             const glm::vec3 hi(static_cast<float>(c1) - half + turnHi, high[r * blocks + b] + hillHi, zHi);
             bool outside = false;
+            bool inside = true;
             for (const glm::vec4& p : planes) {
-                // The corner furthest inside the plane.
-                const float d = p.x * (p.x >= 0.0f ? hi.x : lo.x) + p.y * (p.y >= 0.0f ? hi.y : lo.y) +
-                                p.z * (p.z >= 0.0f ? hi.z : lo.z) + p.w;
-                if (d < 0.0f) {
+                // The corners furthest inside and furthest outside the plane.
+                const float in = p.x * (p.x >= 0.0f ? hi.x : lo.x) + p.y * (p.y >= 0.0f ? hi.y : lo.y) +
+                                 p.z * (p.z >= 0.0f ? hi.z : lo.z) + p.w;
+                if (in < 0.0f) {
                     outside = true;
                     break;
                 }
+                const float out = p.x * (p.x >= 0.0f ? lo.x : hi.x) + p.y * (p.y >= 0.0f ? lo.y : hi.y) +
+                                  p.z * (p.z >= 0.0f ? lo.z : hi.z) + p.w;
+                inside = inside && out >= 0.0f;
             }
-            if (outside)
+            if (outside) {
+                merge = false;
                 continue;
-            // Each block on its own: the software rasteriser runs many short
-            // draws much faster than a few long ones (it clips and sets up a
-            // draw's vertices in one go when one of them needs clipping).
-            first[runs] = (r * width + c0) * VERTICES_PER_BOX;
-            count[runs] = (c1 - c0) * VERTICES_PER_BOX;
+            }
+            const int faceMask = mirrored ? ALL_FACES : facingFaces(eye, lo, hi, c0, c1, half, sideShift, topShift,
+                                                                    low[r * blocks + b], high[r * blocks + b], front);
+            const int start = (r * width + c0) * VERTICES_PER_BOX;
+            // Blocks wholly inside join the run before them when it is one
+            // too, draws the same faces and ends where they start: the
+            // software rasteriser clips a draw's vertices in one go when one
+            // of them needs it, so blocks that cross a plane stay on their own.
+            if (merge && inside && faces[runs - 1] == faceMask && boxes[runs - 1] + (c1 - c0) <= MAX_RUN_BOXES &&
+                first[runs - 1] + boxes[runs - 1] * VERTICES_PER_BOX == start) {
+                boxes[runs - 1] += c1 - c0;
+                continue;
+            }
+            first[runs] = start;
+            boxes[runs] = c1 - c0;
+            faces[runs] = faceMask;
             ++runs;
+            merge = inside;
         }
     }
+    return runs;
+}
+
+int CubeTerrain::facingFaces(const glm::vec3& eye, const glm::vec3& lo, const glm::vec3& hi, int c0, int c1,
+                             float half, float sideShift, float topShift, float lowest, float highest, float front)
+{
+    // A face is left out only when the eye is clearly behind its plane: a
+    // face seen almost edge-on may still come out front-facing after the
+    // rasteriser's rounding.
+    const float dx = std::max(eye.x - hi.x, lo.x - eye.x);
+    const float dy = std::max(eye.y - hi.y, lo.y - eye.y);
+    const float dz = std::max(eye.z - hi.z, lo.z - eye.z);
+    const float slack = 0.1f + 0.02f * (std::max(dx, 0.0f) + std::max(dy, 0.0f) + std::max(dz, 0.0f));
+    int faces = ALL_FACES;
+    auto drop = [&faces](int face, bool behind) {
+        if (behind)
+            faces &= ~(1 << face);
+    };
+    // The cube table's faces: +z, +x, -y, -x, -z, +y.
+    drop(0, eye.z < front - slack);
+    drop(4, eye.z > front - 1.0f + slack);
+    drop(1, eye.x < static_cast<float>(c0) + 1.0f - half + sideShift - slack);
+    drop(3, eye.x > static_cast<float>(c1) - 1.0f - half + sideShift + slack);
+    drop(2, eye.y > highest + topShift + slack);
+    drop(5, eye.y < lowest + topShift - slack);
+    return faces;
+}
+
+int CubeTerrain::allRuns(int width, int meshRows, int* first, int* boxes, int* faces)
+{
+    int runs = 0;
+    for (int r = 0; r < meshRows; ++r)
+        for (int c0 = 0; c0 < width; c0 += CULL_BLOCK) {
+            first[runs] = (r * width + c0) * VERTICES_PER_BOX;
+            boxes[runs] = std::min(width, c0 + CULL_BLOCK) - c0;
+            faces[runs] = ALL_FACES;
+            ++runs;
+        }
     return runs;
 }
 
@@ -522,8 +653,6 @@ void CubeTerrain::updateBlockHeights()
         // Sized once: the window's dimensions stay.
         m.culling.low.resize(n);
         m.culling.high.resize(n);
-        m.culling.first.resize(n);
-        m.culling.count.resize(n);
         blockHeights(m.texels, m.width, meshRows, m.culling.low.data(), m.culling.high.data());
     }
 }
@@ -541,19 +670,31 @@ void CubeTerrain::drawTerrainPass(const TerrainPass& pass)
     // Only the boxes the camera may see; the whole mesh until a window is known.
     const bool road = pass.mesh == roadMesh;
     Culling& culling = road ? roadCulling : terrainCulling;
-    int runs = 1;
-    GLint whole[2] = {0, pass.mesh->getVertexCount()};
-    const GLint* first = &whole[0];
-    const GLsizei* count = &whole[1];
-    if (!culling.low.empty()) {
-        runs = visibleRuns(*pass.clip, culling.low.data(), culling.high.data(), road ? roadColumns : columns,
-                           meshRowsFor(rows), roadSpline->getTurn(), roadSpline->getHill(),
-                           culling.first.data(), culling.count.data());
-        first = culling.first.data();
-        count = culling.count.data();
+    const int width = road ? roadColumns : columns;
+    const int meshRows = meshRowsFor(rows);
+    const size_t blocks = static_cast<size_t>(meshRows) * ((width + CULL_BLOCK - 1) / CULL_BLOCK);
+    if (culling.first.size() != blocks) {
+        culling.first.resize(blocks);
+        culling.boxes.resize(blocks);
+        culling.faces.resize(blocks);
+        culling.count.resize(blocks);
+        culling.indices.resize(blocks);
     }
+    int* first = culling.first.data();
+    int* boxes = culling.boxes.data();
+    int* faces = culling.faces.data();
+    const int runs = culling.low.empty()
+                         ? allRuns(width, meshRows, first, boxes, faces)
+                         : visibleRuns(*pass.clip, *pass.view, culling.low.data(), culling.high.data(), width, meshRows,
+                                       roadSpline->getTurn(), roadSpline->getHill(), first, boxes, faces);
     if (runs == 0)
         return;
+    constexpr size_t perFaceSet = static_cast<size_t>(MAX_RUN_BOXES) * INDICES_PER_BOX * sizeof(unsigned int);
+    for (int i = 0; i < runs; ++i) {
+        const auto faceCount = std::bitset<BOX_FACES>(static_cast<unsigned>(faces[i])).count();
+        culling.count[i] = boxes[i] * (INDICES_PER_BOX / BOX_FACES) * static_cast<int>(faceCount);
+        culling.indices[i] = reinterpret_cast<const void*>(static_cast<size_t>(faces[i]) * perFaceSet);
+    }
 
     Shader* shader = terrainShader;
     pass.mesh->bind(shader);
@@ -574,10 +715,11 @@ void CubeTerrain::drawTerrainPass(const TerrainPass& pass)
     shader->setTexture(5, "HillMap", hillMap);
     if (pass.roadExtras)
         shader->setTexture(6, "background", fboGetColorTexture(skyboxFbo, 0));
-    glMultiDrawArrays(GL_TRIANGLES, first, count, runs);
+    glMultiDrawElementsBaseVertex(GL_TRIANGLES, culling.count.data(), GL_UNSIGNED_INT, culling.indices.data(), runs,
+                                  first);
     ++renderStats.drawCalls;
     for (int i = 0; i < runs; ++i)
-        drawnVertices += count[i];
+        drawnVertices += culling.count[i];
 }
 
 void CubeTerrain::drawCar(int t, float frac, const glm::mat4& view, const glm::mat4& projection,

@@ -43,7 +43,13 @@ public:
     static constexpr int POSITION_FLOATS = 3;
     static constexpr int SHAPE_BYTES = 8;
     static constexpr int PROPS_BYTES = 4;
-    static constexpr int VERTICES_PER_BOX = 36;
+    // The meshes keep a box's distinct corners (four a face) and draw the
+    // table's 36 vertices through indices: the vertex stage runs a third less.
+    static constexpr int VERTICES_PER_BOX = 24;
+    static constexpr int INDICES_PER_BOX = 36;
+    // For each vertex of the cube table, its corner among the box's
+    // VERTICES_PER_BOX (corners in the order of their first use).
+    static const unsigned char* boxIndices();
 
     // Where the drive stands in a frame.
     struct FramePosition {
@@ -105,13 +111,31 @@ public:
     // lowest bottom (height - wall, the wall at least 1) and the highest top,
     // from the window's RGBA texels (red the height, green the wall).
     static void blockHeights(const uint8_t* texels, int width, int meshRows, float* low, float* high);
+    // The faces of a box, as bits in the order of the cube table.
+    static constexpr int BOX_FACES = 6;
+    static constexpr int ALL_FACES = (1 << BOX_FACES) - 1;
+    // A run of boxes holds at most this many.
+    static constexpr int MAX_RUN_BOXES = 32;
     // The blocks of boxes of a mesh (width columns, meshRows rows, boxes in
-    // rows) that may show through clip (projection times view): in mesh
-    // order, as first vertex and vertex count, one run a block.
+    // rows) that may show through clip (projection times view, the camera at
+    // view): in mesh order, as runs of neighbouring blocks that draw the same
+    // faces, each given by its first vertex, its box count and those faces.
     // A block is left out only when it lies wholly outside one of the clip
-    // planes, so what is drawn looks the same as the whole mesh.
-    static int visibleRuns(const glm::mat4& clip, const float* low, const float* high, int width,
-                           int meshRows, const float* turn, const float* hill, int* first, int* count);
+    // planes, and a face only where it turns its back to the camera (it
+    // would be culled; a mirrored view keeps all), so what is drawn looks the
+    // same as the whole mesh.
+    static int visibleRuns(const glm::mat4& clip, const glm::mat4& view, const float* low, const float* high,
+                           int width, int meshRows, const float* turn, const float* hill, int* first,
+                           int* boxes, int* faces);
+    // The faces of a block's boxes (columns c0 to c1, bounds lo to hi, the
+    // sides and tops shifted at the eye's depth) that may face the eye.
+    static int facingFaces(const glm::vec3& eye, const glm::vec3& lo, const glm::vec3& hi, int c0, int c1,
+                           float half, float sideShift, float topShift, float lowest, float highest, float front);
+    // Every block of such a mesh with all its faces, as visibleRuns gives them.
+    static int allRuns(int width, int meshRows, int* first, int* boxes, int* faces);
+    // The mesh's indices: for each set of faces (0 to ALL_FACES), MAX_RUN_BOXES
+    // boxes drawing those faces in table order, from the run's first vertex.
+    static void fillRunIndices(unsigned int* indices);
 
     void setMirrorFbo(FBO* fbo) { mirrorFbo = fbo; }
     void setTerrainShader(Shader* shader) { terrainShader = shader; }
@@ -216,8 +240,12 @@ private:
     struct Culling {
         std::vector<float> low;
         std::vector<float> high;
+        // The runs of a pass, and what a draw takes of them.
         std::vector<int> first;
+        std::vector<int> boxes;
+        std::vector<int> faces;
         std::vector<int> count;
+        std::vector<const void*> indices;
     };
     void drawTerrainPass(const TerrainPass& pass);
     void updateBlockHeights();

@@ -197,8 +197,8 @@ TEST_F(CubeTerrainDrawTest, InitHandsTheInstancesOwnTracksToGeneratorAndRoad)
     ASSERT_NE(terrain, nullptr);
     EXPECT_EQ(terrain->getColumns(), 128);
     EXPECT_EQ(terrain->getRows(), 256);
-    EXPECT_EQ(terrain->getTerrainMesh()->getVertexCount(), 128 * 254 * 36);
-    EXPECT_EQ(terrain->getRoadMesh()->getVertexCount(), 8 * 254 * 36);
+    EXPECT_EQ(terrain->getTerrainMesh()->getVertexCount(), 128 * 254 * CubeTerrain::VERTICES_PER_BOX);
+    EXPECT_EQ(terrain->getRoadMesh()->getVertexCount(), 8 * 254 * CubeTerrain::VERTICES_PER_BOX);
     EXPECT_EQ(terrain->getTerrainData()->getHeight(), 256);
     EXPECT_EQ(terrain->getRoadData()->getHeight(), 254);
     EXPECT_EQ(terrain->getTurnMap()->getWidth(), 256);
