@@ -201,21 +201,23 @@ int CubeTerrainEffect::dragRows()
     return dragRowsAt(x, dragAnchorX, lookBackRows);
 }
 
-bool CubeTerrainEffect::mirrorShown()
+DashboardEffect* CubeTerrainEffect::findDashboard()
 {
     if (!dashboardLookedUp) {
-        DataEffectPool* pool = VLMPulsvek::effectInstanceDataPool;
-        if (pool && pool->contains("dashboard"))
-            dashboard = dynamic_cast<DashboardEffect*>(pool->get("dashboard"));
+        dashboard = DashboardEffect::find();
         dashboardLookedUp = true;
     }
-    return !dashboard || dashboard->showsMirror();
+    return dashboard;
 }
 
 void CubeTerrainEffect::draw(int timeMs, int, FBO* target)
 {
     VLM_ASSERT(terrain != nullptr);
-    terrain->setMirrorWanted(mirrorShown());
+    DashboardEffect* view = findDashboard();
+    // Without a dashboard the mirror is always drawn.
+    terrain->setMirrorWanted(!view || view->showsMirror());
+    // Only what the view reads of the target.
+    terrain->setSceneScissor(view ? view->sceneRead(target) : nullptr);
     const glm::mat4 camera = VLMPulsvek::syscam->getViewMatrix();
     const glm::mat4 projection = VLMPulsvek::screenSettings->getProjection()->getMatrix();
     const int rows = dragging && lookBack ? dragRows() : static_cast<int>(lookBackRows);

@@ -62,9 +62,8 @@ public:
     TrackInterpolate* zrotTrack = nullptr;
 
 private:
-    // Whether anything shows the rear view this frame: the cockpit of the
-    // "dashboard" instance; without such an instance the mirror is always drawn.
-    bool mirrorShown();
+    // The "dashboard" instance, which says what the frame shows of the drive.
+    DashboardEffect* findDashboard();
 
     DashboardEffect* dashboard = nullptr;
     bool dashboardLookedUp = false;

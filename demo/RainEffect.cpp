@@ -1,6 +1,7 @@
 #include "demo/RainEffect.h"
 
 #include "demo/Anisotropy.h"
+#include "demo/DashboardEffect.h"
 #include "engine/render/Camera.h"
 #include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
@@ -77,6 +78,12 @@ void RainEffect::draw(int timeMs, int, FBO* target)
     VLM_ASSERT(VLMPulsvek::syscam != nullptr);
     fboBind(target);
     fboMarkDirty(target);
+    if (!dashboardLookedUp) {
+        dashboard = DashboardEffect::find();
+        dashboardLookedUp = true;
+    }
+    // Only what the view reads of the target.
+    visor::ScissorScope scissor(dashboard ? dashboard->sceneRead(target) : nullptr);
     glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
