@@ -84,18 +84,39 @@ const char* objectOf(void* address)
     return dladdr(address, &info) && info.dli_fname ? info.dli_fname : "";
 }
 
+enum Owner : uint64_t { UNKNOWN, SELF, RUNTIME, LIBRARY };
+
+// Whose code an address is; cached by address, as dladdr is slow and a
+// shader compile in the driver allocates hundreds of thousands of times.
+Owner ownerOf(void* address)
+{
+    static const std::string self = objectOf(reinterpret_cast<void*>(&objectOf));
+    // Direct-mapped: the address in the high bits, its owner in the low two.
+    constexpr size_t SLOTS = 1 << 14;
+    static std::atomic<uint64_t> cache[SLOTS];
+    const auto key = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(address));
+    std::atomic<uint64_t>& slot = cache[(key >> 2) % SLOTS];
+    const uint64_t seen = slot.load(std::memory_order_relaxed);
+    if ((seen >> 2) == key && (seen & 3) != UNKNOWN)
+        return static_cast<Owner>(seen & 3);
+    const char* object = objectOf(address);
+    const Owner owner = std::strstr(object, "libstdc++") || std::strstr(object, "libgcc") ? RUNTIME
+                        : self == object                                                 ? SELF
+                                                                                         : LIBRARY;
+    slot.store((key << 2) | owner, std::memory_order_relaxed);
+    return owner;
+}
+
 // True when the first caller outside the C++ runtime is a library's code.
 bool calledFromLibrary()
 {
-    static const std::string self = objectOf(reinterpret_cast<void*>(&objectOf));
     void* frames[24];
     const int n = backtrace(frames, 24);
     // Frame 0 is this function, frame 1 operator new.
     for (int i = 2; i < n; ++i) {
-        const char* object = objectOf(frames[i]);
-        if (std::strstr(object, "libstdc++") || std::strstr(object, "libgcc"))
-            continue;
-        return self != object;
+        const Owner owner = ownerOf(frames[i]);
+        if (owner != RUNTIME)
+            return owner == LIBRARY;
     }
     return false;
 }
