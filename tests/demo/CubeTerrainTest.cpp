@@ -117,15 +117,12 @@ TEST(CubeTerrainMeshTest, BoxesFollowTheCubeTableCentredOnTheRoad)
     }
 }
 
+// Drawn through a run's indices, the mesh gives the cube table's triangles of
+// the chosen faces, box after box, each in table order.
 TEST(CubeTerrainMeshTest, RunIndicesDrawTheChosenFacesOfEachBoxInTableOrder)
 {
-    // Each corner is used, and a box's indices stay within its corners.
-    std::vector<int> uses(CORNERS, 0);
-    for (int i = 0; i < CubeTerrain::INDICES_PER_BOX; ++i)
-        ++uses[static_cast<size_t>(CubeTerrain::boxIndices()[i])];
-    for (int k = 0; k < CORNERS; ++k)
-        EXPECT_GT(uses[static_cast<size_t>(k)], 0) << k;
-
+    const Boxes mesh(CubeTerrain::MAX_RUN_BOXES, 1, false);
+    const float half = static_cast<float>(CubeTerrain::MAX_RUN_BOXES) * 0.5f;
     const int perSet = CubeTerrain::MAX_RUN_BOXES * CubeTerrain::INDICES_PER_BOX;
     std::vector<unsigned int> indices(static_cast<size_t>((CubeTerrain::ALL_FACES + 1) * perSet));
     CubeTerrain::fillRunIndices(indices.data());
@@ -135,9 +132,20 @@ TEST(CubeTerrainMeshTest, RunIndicesDrawTheChosenFacesOfEachBoxInTableOrder)
             for (int f = 0; f < CubeTerrain::BOX_FACES; ++f) {
                 if (!(faces & (1 << f)))
                     continue;
-                for (int i = f * 6; i < f * 6 + 6; ++i)
-                    ASSERT_EQ(*run++, static_cast<unsigned>(b * CORNERS) + CubeTerrain::boxIndices()[i])
+                for (int i = f * 6; i < f * 6 + 6; ++i) {
+                    const size_t v = *run++;
+                    // The corner's position, normal and uv are the table vertex's.
+                    const float* got = &mesh.floats[v * 3];
+                    const glm::vec3 want(static_cast<float>(b) - half + 0.5f + CubeTerrain::cubeVertices[i][0],
+                                         CubeTerrain::cubeVertices[i][1], CubeTerrain::cubeVertices[i][2]);
+                    ASSERT_EQ(glm::vec3(got[0], got[1], got[2]), want)
                         << "faces " << faces << " box " << b << " vertex " << i;
+                    for (int k = 0; k < 3; ++k)
+                        ASSERT_EQ(mesh.shape[v * 8 + static_cast<size_t>(k)], CubeTerrain::cubeNormals[i][k])
+                            << "faces " << faces << " box " << b << " vertex " << i;
+                    ASSERT_EQ(mesh.shape[v * 8 + 4], CubeTerrain::cubeUVs[i][0]) << faces << " " << b << " " << i;
+                    ASSERT_EQ(mesh.shape[v * 8 + 5], CubeTerrain::cubeUVs[i][1]) << faces << " " << b << " " << i;
+                }
             }
     }
 }
