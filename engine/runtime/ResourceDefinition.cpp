@@ -11,6 +11,7 @@
 #include "engine/runtime/DataTexturePool.h"
 #include "engine/runtime/DataVideoPool.h"
 #include "engine/runtime/Effect.h"
+#include "engine/runtime/Rows.h"
 #include "util/Assert.h"
 
 #include <GL/glew.h>
@@ -25,8 +26,8 @@ void ResourceDefinition::configure(ScreenSettings* settings)
 {
     settings->setResolution(1280, 768);
     settings->setFullscreen(false);
-    VLMPulsvek::startTime.parse("00:00:00");
-    VLMPulsvek::endTime.parse("99:00:00");
+    VLMPulsvek::startTime = TimeCode(0, 0, 0);
+    VLMPulsvek::endTime = TimeCode(VLMPulsvek::SHOW_MINUTES, 0, 0);
 }
 
 void ResourceDefinition::defineResources() {}

@@ -7,6 +7,7 @@
 #include "engine/runtime/Demo.h"
 #include "engine/runtime/Effect.h"
 #include "engine/runtime/ResourceDefinition.h"
+#include "engine/runtime/Rows.h"
 #include "engine/runtime/StartStopKeyframe.h"
 #include "engine/runtime/Timer.h"
 #include "engine/runtime/TrackEntry.h"
@@ -102,7 +103,7 @@ protected:
         VLMIO::shaderFolder = savedShaders;
         VLMIO::trackFolder = savedTracks;
         VLMPulsvek::startTime = TimeCode(0, 0, 0);
-        VLMPulsvek::endTime = TimeCode(99, 0, 0);
+        VLMPulsvek::endTime = TimeCode(VLMPulsvek::SHOW_MINUTES, 0, 0);
         setQuitFlag(false);
         afterDraw = nullptr;
     }
@@ -134,7 +135,7 @@ protected:
             EXPECT_TRUE(demo.isOk());
             // The same clock as the loader's, on the test's time.
             delete VLMPulsvek::timer;
-            VLMPulsvek::timer = new Timer(20, fakeTime);
+            VLMPulsvek::timer = new Timer(VLMPulsvek::ROWS_PER_SECOND, fakeTime);
             VLMPulsvek::timer->init();
             demo.setCallbacks();
             frames = VLMPulsvek::frameCount;

@@ -35,6 +35,7 @@
 #include "engine/runtime/Demo.h"
 #include "engine/runtime/Effect.h"
 #include "engine/runtime/ProgressBar.h"
+#include "engine/runtime/Rows.h"
 #include "engine/runtime/StartStopKeyframe.h"
 #include "engine/runtime/TimeCode.h"
 #include "engine/runtime/Timer.h"
@@ -489,7 +490,7 @@ int main(int argc, char** argv)
         hook = new FrameHook(options);
         TrackEntry* entry = new TrackEntry("devrun");
         TrackStartStop* always = new TrackStartStop(1 << 30);
-        always->addKeyframePair(new StartStopKeyframe(0, 1), new StartStopKeyframe(99u * 60u * 20u, 0));
+        always->addKeyframePair(new StartStopKeyframe(0, 1), new StartStopKeyframe(VLMPulsvek::SHOW_END_ROW, 0));
         entry->setStartStop(always);
         entry->setEffect(hook);
         VLMPulsvek::tracks->addEntry(entry);
