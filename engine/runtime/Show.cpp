@@ -4,16 +4,19 @@
 #include "engine/runtime/Demo.h"
 #include "engine/runtime/ProgressBar.h"
 #include "engine/runtime/ResourceDefinition.h"
+#include "util/Assert.h"
 
 bool runShow(int argc, char** argv, ScreenSettings& settings, int resourceMode, const ShowParts& parts)
 {
+    VLM_ASSERT(parts.makeResources);
     bool ok = false;
     {
         Demo demo(argc, argv);
         if (!parts.title.empty())
             demo.setTitle(parts.title);
         VLMPulsvek::progressBar = new ProgressBar();
-        VLMPulsvek::shaderCache = parts.makeShaderCache();
+        if (parts.makeShaderCache)
+            VLMPulsvek::shaderCache = parts.makeShaderCache();
         VLMPulsvek::resources = parts.makeResources();
         const bool started = demo.init(&settings, resourceMode);
         if (parts.afterStart)

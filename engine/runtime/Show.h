@@ -12,7 +12,8 @@ class ShaderCache;
 
 struct ShowParts {
     // The production's declarations and its shader cache, made after the Demo
-    // and handed to the engine; deleted once the Demo is gone.
+    // and handed to the engine; deleted once the Demo is gone. Without a
+    // shader cache the loader makes a plain one.
     std::function<ResourceDefinition*()> makeResources;
     std::function<ShaderCache*()> makeShaderCache;
     // The window's title; empty keeps the Demo's own.
