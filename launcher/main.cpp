@@ -4,9 +4,7 @@
 #include "demo/DemoResources.h"
 #include "demo/DemoShaderCache.h"
 #include "engine/render/ScreenSettings.h"
-#include "engine/runtime/Demo.h"
-#include "engine/runtime/ProgressBar.h"
-#include "engine/runtime/ResourceDefinition.h"
+#include "engine/runtime/Show.h"
 #include "launcher/VLMGui.h"
 #include "util/Log.h"
 
@@ -37,23 +35,8 @@ int main(int argc, char** argv)
     }
     vlm::logLine("Run demo");
 
-    bool ok = false;
-    {
-        Demo demo(argc, argv);
-        VLMPulsvek::progressBar = new ProgressBar();
-        VLMPulsvek::shaderCache = new DemoShaderCache();
-        VLMPulsvek::resources = new DemoResources();
-        demo.init(&settings, kResourceMode);
-        demo.setCallbacks();
-        demo.run();
-        demo.shutdown();
-        ok = demo.isOk();
-    }
-    // The shutdown deleted the progress bar. The resource definition and the
-    // cache hold no GL objects (the light volumes stay with the cache's class).
-    delete VLMPulsvek::resources;
-    VLMPulsvek::resources = nullptr;
-    delete VLMPulsvek::shaderCache;
-    VLMPulsvek::shaderCache = nullptr;
-    return ok ? 0 : 1;
+    ShowParts show;
+    show.makeResources = [] { return new DemoResources(); };
+    show.makeShaderCache = [] { return new DemoShaderCache(); };
+    return runShow(argc, argv, settings, kResourceMode, show) ? 0 : 1;
 }

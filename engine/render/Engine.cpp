@@ -4,6 +4,7 @@
 #include "engine/render/ScreenSettings.h"
 #include "engine/runtime/Demo.h"
 #include "engine/runtime/ResourceDefinition.h"
+#include "engine/runtime/Rows.h"
 #include "platform/Glfw27.h"
 #include "util/Log.h"
 
@@ -16,7 +17,7 @@ ScreenSettings* screenSettings = nullptr;
 bool quit = false;
 std::string musicFile;
 TimeCode startTime(0, 0, 0);
-TimeCode endTime(99, 0, 0);
+TimeCode endTime(SHOW_MINUTES, 0, 0);
 std::vector<TextureDefinition> textureDefinitions;
 std::vector<FileDefinition> objectDefinitions;
 std::vector<FileDefinition> animationDefinitions;

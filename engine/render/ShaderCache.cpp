@@ -1,9 +1,7 @@
 #include "engine/render/ShaderCache.h"
 
-#include "engine/runtime/DataFBOPool.h"
 #include "engine/runtime/DataObjectPool.h"
-#include "engine/runtime/DataShaderPool.h"
-#include "engine/runtime/DataTexturePool.h"
+#include "engine/runtime/PoolLookup.h"
 #include "util/Assert.h"
 
 namespace VLMPulsvek {
@@ -34,30 +32,22 @@ void ShaderCache::add(const std::string& name, ShaderCacheEntry* entry)
 
 Shader* ShaderCache::getShader(const std::string& name)
 {
-    Shader* shader = VLMPulsvek::shaderDataPool->getShader(name);
-    VLM_ASSERT(shader != NULL);
-    return shader;
+    return lookup::shader(name, VLM_HERE);
 }
 
 Texture* ShaderCache::getTexture(const std::string& name)
 {
-    Texture* tex = VLMPulsvek::textureDataPool->getTexture(name);
-    VLM_ASSERT(tex!=NULL);
-    return tex;
+    return lookup::texture(name, VLM_HERE);
 }
 
 VLMScene* ShaderCache::getScene(const std::string& name)
 {
-    VLMScene* scene = VLMPulsvek::sceneDataPool->getScene(name);
-    VLM_ASSERT(scene != NULL);
-    return scene;
+    return lookup::scene(name, VLM_HERE);
 }
 
 FBO* ShaderCache::getFBO(const std::string& name)
 {
-    FBO* fbo = VLMPulsvek::fboDataPool->getFBO(name);
-    VLM_ASSERT(fbo != NULL);
-    return fbo;
+    return lookup::fbo(name, VLM_HERE);
 }
 
 int ShaderCache::getSceneCount()

@@ -11,42 +11,21 @@ DataBinaryPool* binaryDataPool = nullptr;
 DataBinaryPool::~DataBinaryPool()
 {
     vlm::logLine("[Dispose binaryPool]");
-    deleteAll(binaries);
+    deleteEntries();
     count = 0;
-}
-
-bool DataBinaryPool::contains(const std::string& name) const
-{
-    return binaries.count(name) != 0;
-}
-
-Binary* DataBinaryPool::getBinary(const std::string& name) const
-{
-    return findIn(binaries, name);
 }
 
 void DataBinaryPool::addBinary(const std::string& name, Binary* binary)
 {
-    if (storeIn(binaries, name, binary))
+    if (store(name, binary))
         ++count;
-}
-
-Binary* DataBinaryPool::getAt(int i) const
-{
-    return entryAt(binaries, i);
-}
-
-int DataBinaryPool::size() const
-{
-    return static_cast<int>(binaries.size());
 }
 
 std::string DataBinaryPool::toString() const
 {
     std::string text = "DataBinaryPool {\n";
     text += "    num3dObjects = " + StringUtil::toString(size()) + "\n";
-    for (const auto& entry : binaries)
-        text += "    " + entry.first + " = " + (entry.second ? entry.second->toString() : std::string("null\n"));
+    text += listEntries("    ", [](const Binary* b) { return b ? b->toString() : std::string("null\n"); });
     text += "}\n";
     return text;
 }

@@ -5,22 +5,17 @@
 
 class Binary;
 
-class DataBinaryPool : public DataPool {
+class DataBinaryPool : public NamedDataPool<Binary> {
 public:
     DataBinaryPool() = default;
     ~DataBinaryPool() override;
 
-    bool contains(const std::string& name) const;
-    Binary* getBinary(const std::string& name) const;
+    Binary* getBinary(const std::string& name) const { return find(name); }
     void addBinary(const std::string& name, Binary* binary);
     // The i-th binary in name order; null outside 0..size()-1.
-    Binary* getAt(int i) const;
+    using NamedDataPool::getAt;
 
-    int size() const override;
     std::string toString() const override;
-
-private:
-    std::map<std::string, Binary*> binaries;
 };
 
 namespace VLMPulsvek {

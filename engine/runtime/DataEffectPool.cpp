@@ -11,46 +11,15 @@ DataEffectPool* effectInstanceDataPool = nullptr;
 DataEffectPool::~DataEffectPool()
 {
     vlm::logLine("[Dispose effectPool]");
-    deleteAll(effects);
-}
-
-int DataEffectPool::size() const
-{
-    return static_cast<int>(effects.size());
-}
-
-std::string DataEffectPool::toString() const
-{
-    std::string text = "EffectPool {\n";
-    for (const auto& entry : effects)
-        text += "    " + entry.first + " = Effect\n";
-    text += "}\n";
-    return text;
+    deleteEntries();
 }
 
 void DataEffectPool::add(const std::string& name, Effect* effect)
 {
-    storeIn(effects, name, effect);
+    store(name, effect);
 }
 
-Effect* DataEffectPool::get(const std::string& name) const
+std::string DataEffectPool::toString() const
 {
-    return findIn(effects, name);
-}
-
-bool DataEffectPool::contains(const std::string& name) const
-{
-    return effects.count(name) != 0;
-}
-
-void DataEffectPool::remove(const std::string& name)
-{
-    effects.erase(name);
-}
-
-std::string DataEffectPool::nameAt(int index) const
-{
-    if (index < 0 || index >= size())
-        return std::string();
-    return std::next(effects.begin(), index)->first;
+    return "EffectPool {\n" + listEntries("    ", [](const Effect*) { return std::string("Effect\n"); }) + "}\n";
 }

@@ -6,26 +6,21 @@
 
 class Effect;
 
-class DataEffectPool : public DataPool {
+class DataEffectPool : public NamedDataPool<Effect> {
 public:
     DataEffectPool() = default;
     ~DataEffectPool() override;
 
-    int size() const override;
     std::string toString() const override;
 
     // An effect displaced by a second add under its name is deleted.
     void add(const std::string& name, Effect* effect);
     // Null when the name is absent; the pool is not changed.
-    Effect* get(const std::string& name) const;
-    bool contains(const std::string& name) const;
+    Effect* get(const std::string& name) const { return find(name); }
     // Erases the entry; the caller takes the effect.
-    void remove(const std::string& name);
+    void remove(const std::string& name) { entries.erase(name); }
     // Name of the index-th entry in name order; empty outside 0..size()-1.
-    std::string nameAt(int index) const;
-
-private:
-    std::map<std::string, Effect*> effects;
+    using NamedDataPool::nameAt;
 };
 
 namespace VLMPulsvek {

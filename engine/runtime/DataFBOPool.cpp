@@ -12,25 +12,20 @@ DataFBOPool::~DataFBOPool()
     // A framebuffer displaced by a second add under its name stays in the add
     // list, so it is deleted here with the others, once.
     std::set<FBO*> distinct(fboList.begin(), fboList.end());
-    for (const auto& entry : fbos)
+    for (const auto& entry : entries)
         distinct.insert(entry.second);
     distinct.erase(nullptr);
-    fbos.clear();
+    entries.clear();
     fboList.clear();
     nameList.clear();
     for (FBO* fbo : distinct)
         delete fbo;
 }
 
-bool DataFBOPool::contains(const std::string& name) const
-{
-    return fbos.count(name) != 0;
-}
-
 FBO* DataFBOPool::getFBO(const std::string& name) const
 {
-    auto it = fbos.find(name);
-    if (it == fbos.end()) {
+    auto it = entries.find(name);
+    if (it == entries.end()) {
         vlm::logLine("FBO::getFBO(", name, ") cannot find the requested VBO");
         return nullptr;
     }
@@ -39,7 +34,7 @@ FBO* DataFBOPool::getFBO(const std::string& name) const
 
 void DataFBOPool::addFBO(const std::string& name, FBO* fbo)
 {
-    fbos[name] = fbo;
+    entries[name] = fbo;
     fboList.push_back(fbo);
     nameList.push_back(name);
 }
@@ -60,22 +55,13 @@ std::string DataFBOPool::getNameAt(int i) const
 
 void DataFBOPool::clearDirty()
 {
-    for (const auto& entry : fbos)
+    for (const auto& entry : entries)
         if (fboIsDirty(entry.second))
             fboBindAndClear(entry.second);
     fboBind(nullptr);
 }
 
-int DataFBOPool::size() const
-{
-    return static_cast<int>(fbos.size());
-}
-
 std::string DataFBOPool::toString() const
 {
-    std::string text = "FBOPool {\n";
-    for (const auto& entry : fbos)
-        text += "  " + entry.first + " = " + fboToString(entry.second) + "\n";
-    text += "}\n";
-    return text;
+    return "FBOPool {\n" + listEntries("  ", [](FBO* fbo) { return fboToString(fbo) + "\n"; }) + "}\n";
 }

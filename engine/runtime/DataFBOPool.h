@@ -7,12 +7,11 @@
 
 class FBO;
 
-class DataFBOPool : public DataPool {
+class DataFBOPool : public NamedDataPool<FBO> {
 public:
     DataFBOPool() = default;
     ~DataFBOPool() override;
 
-    bool contains(const std::string& name) const;
     // Prints a line when the name is absent.
     FBO* getFBO(const std::string& name) const;
     void addFBO(const std::string& name, FBO* fbo);
@@ -23,11 +22,9 @@ public:
     // binds the screen.
     void clearDirty();
 
-    int size() const override;
     std::string toString() const override;
 
 private:
-    std::map<std::string, FBO*> fbos;
     std::vector<FBO*> fboList;
     std::vector<std::string> nameList;
 };

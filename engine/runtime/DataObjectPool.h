@@ -5,23 +5,18 @@
 
 class VLMScene;
 
-class DataObjectPool : public DataPool {
+class DataObjectPool : public NamedDataPool<VLMScene> {
 public:
     DataObjectPool() = default;
     ~DataObjectPool() override;
 
-    bool contains(const std::string& name) const;
-    VLMScene* getScene(const std::string& name) const;
+    VLMScene* getScene(const std::string& name) const { return find(name); }
     void addScene(const std::string& name, VLMScene* scene);
     // The i-th scene in name order; null outside 0..size()-1.
-    VLMScene* getAt(int i) const;
-    std::map<std::string, VLMScene*>& getScenes() { return scenes; }
+    using NamedDataPool::getAt;
+    std::map<std::string, VLMScene*>& getScenes() { return entries; }
 
-    int size() const override;
     std::string toString() const override;
-
-private:
-    std::map<std::string, VLMScene*> scenes;
 };
 
 namespace VLMPulsvek {

@@ -5,21 +5,16 @@
 
 class Shader;
 
-class DataShaderPool : public DataPool {
+class DataShaderPool : public NamedDataPool<Shader> {
 public:
     DataShaderPool() = default;
     ~DataShaderPool() override;
 
-    bool contains(const std::string& name) const;
-    Shader* getShader(const std::string& name) const;
+    Shader* getShader(const std::string& name) const { return find(name); }
     void addShader(const std::string& name, Shader* shader);
 
-    int size() const override;
     // Also prints "Shaders in pool : " and the count.
     std::string toString() const override;
-
-private:
-    std::map<std::string, Shader*> shaders;
 };
 
 namespace VLMPulsvek {

@@ -13,31 +13,21 @@ DataTexturePool* textureDataPool = nullptr;
 DataTexturePool::~DataTexturePool()
 {
     vlm::logLine("[Dispose texturePool]");
-    deleteAll(textures);
+    deleteEntries();
     aliases.clear();
     textureCount = 0;
-}
-
-bool DataTexturePool::contains(const std::string& alias) const
-{
-    return textures.count(alias) != 0;
-}
-
-Texture* DataTexturePool::getTexture(const std::string& alias) const
-{
-    return findIn(textures, alias);
 }
 
 void DataTexturePool::addTexture(const std::string& alias, Texture* texture)
 {
     // A displaced texture's own name no longer leads to this alias.
-    Texture* old = findIn(textures, alias);
+    Texture* old = find(alias);
     if (old && old != texture) {
         auto it = aliases.find(old->getName());
         if (it != aliases.end() && it->second == alias)
             aliases.erase(it);
     }
-    if (storeIn(textures, alias, texture))
+    if (store(alias, texture))
         ++textureCount;
     if (texture) {
         std::string name = texture->getName();
@@ -60,7 +50,7 @@ bool DataTexturePool::containsTextureName(const std::string& name) const
 int DataTexturePool::getTotalMemory() const
 {
     long long total = 0;
-    for (const auto& entry : textures)
+    for (const auto& entry : entries)
         if (entry.second)
             total += entry.second->getByteSize();
     return total > INT_MAX ? INT_MAX : static_cast<int>(total);
@@ -69,8 +59,8 @@ int DataTexturePool::getTotalMemory() const
 std::vector<int> DataTexturePool::getTextureIds() const
 {
     std::vector<int> ids;
-    ids.reserve(textures.size());
-    for (const auto& entry : textures)
+    ids.reserve(entries.size());
+    for (const auto& entry : entries)
         if (entry.second)
             ids.push_back(static_cast<int>(entry.second->getId()));
     return ids;
@@ -88,11 +78,6 @@ int DataTexturePool::getTextureIdByName(const std::string& name) const
     return it == aliases.end() ? 0 : getTextureId(it->second);
 }
 
-int DataTexturePool::size() const
-{
-    return static_cast<int>(textures.size());
-}
-
 std::string DataTexturePool::toString() const
 {
     int bytes = getTotalMemory();
@@ -100,8 +85,7 @@ std::string DataTexturePool::toString() const
     std::string text = "DataTexturePool {\n";
     text += "    total memory size : " + StringUtil::toString(megabytes) + " MB - " + StringUtil::toString(bytes) +
             "    numTextures = " + StringUtil::toString(size()) + "\n";
-    for (const auto& entry : textures)
-        text += "    " + entry.first + " = " + (entry.second ? entry.second->toString() : std::string("null\n"));
+    text += listEntries("    ", [](const Texture* t) { return t ? t->toString() : std::string("null\n"); });
     text += "}\n";
     return text;
 }

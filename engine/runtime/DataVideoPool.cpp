@@ -10,27 +10,12 @@ DataVideoPool* videoDataPool = nullptr;
 DataVideoPool::~DataVideoPool()
 {
     vlm::logLine("[Dispose videoPool]");
-    deleteAll(videos);
-}
-
-bool DataVideoPool::contains(const std::string& name) const
-{
-    return videos.count(name) != 0;
-}
-
-Video* DataVideoPool::getVideo(const std::string& name) const
-{
-    return findIn(videos, name);
+    deleteEntries();
 }
 
 void DataVideoPool::addVideo(const std::string& name, Video* video)
 {
-    storeIn(videos, name, video);
-}
-
-int DataVideoPool::size() const
-{
-    return static_cast<int>(videos.size());
+    store(name, video);
 }
 
 std::string DataVideoPool::toString() const

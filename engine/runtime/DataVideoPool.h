@@ -5,20 +5,15 @@
 
 class Video;
 
-class DataVideoPool : public DataPool {
+class DataVideoPool : public NamedDataPool<Video> {
 public:
     DataVideoPool() = default;
     ~DataVideoPool() override;
 
-    bool contains(const std::string& name) const;
-    Video* getVideo(const std::string& name) const;
+    Video* getVideo(const std::string& name) const { return find(name); }
     void addVideo(const std::string& name, Video* video);
 
-    int size() const override;
     std::string toString() const override;
-
-private:
-    std::map<std::string, Video*> videos;
 };
 
 namespace VLMPulsvek {

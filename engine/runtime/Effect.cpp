@@ -2,12 +2,8 @@
 
 #include "engine/render/ShaderCache.h"
 #include "engine/render/VLMScene.h"
-#include "engine/runtime/DataBinaryPool.h"
 #include "engine/runtime/DataEffectPool.h"
-#include "engine/runtime/DataFBOPool.h"
-#include "engine/runtime/DataObjectPool.h"
-#include "engine/runtime/DataShaderPool.h"
-#include "engine/runtime/DataTexturePool.h"
+#include "engine/runtime/PoolLookup.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "util/Assert.h"
 #include "util/Log.h"
@@ -52,44 +48,32 @@ void Effect::addTrack(const std::string& name, TrackInterpolate*& out)
 
 Shader* Effect::getShader(const std::string& name)
 {
-    Shader* shader = VLMPulsvek::shaderDataPool ? VLMPulsvek::shaderDataPool->getShader(name) : nullptr;
-    VLM_ASSERT(shader != NULL);
-    return shader;
+    return lookup::shader(name, VLM_HERE);
 }
 
 Texture* Effect::getTexture(const std::string& name)
 {
-    Texture* tex = VLMPulsvek::textureDataPool ? VLMPulsvek::textureDataPool->getTexture(name) : nullptr;
-    VLM_ASSERT(tex!=NULL);
-    return tex;
+    return lookup::texture(name, VLM_HERE);
 }
 
 FBO* Effect::getFBO(const std::string& name)
 {
-    FBO* fbo = VLMPulsvek::fboDataPool ? VLMPulsvek::fboDataPool->getFBO(name) : nullptr;
-    VLM_ASSERT(fbo != NULL);
-    return fbo;
+    return lookup::fbo(name, VLM_HERE);
 }
 
 VLMScene* Effect::getScene(const std::string& name)
 {
-    VLMScene* scene = VLMPulsvek::sceneDataPool ? VLMPulsvek::sceneDataPool->getScene(name) : nullptr;
-    VLM_ASSERT(scene != NULL);
-    return scene;
+    return lookup::scene(name, VLM_HERE);
 }
 
 Binary* Effect::getBinary(const std::string& name)
 {
-    Binary* bin = VLMPulsvek::binaryDataPool ? VLMPulsvek::binaryDataPool->getBinary(name) : nullptr;
-    VLM_ASSERT(bin != NULL);
-    return bin;
+    return lookup::binary(name, VLM_HERE);
 }
 
 Effect* Effect::getEffect(const std::string& name)
 {
-    Effect* effect = VLMPulsvek::effectInstanceDataPool ? VLMPulsvek::effectInstanceDataPool->get(name) : nullptr;
-    VLM_ASSERT(effect != NULL);
-    return effect;
+    return lookup::effect(VLMPulsvek::effectInstanceDataPool, name, VLM_HERE);
 }
 
 ShaderCacheEntry* Effect::getShaderCacheEntry(const std::string& name)

@@ -3,14 +3,11 @@
 #include "engine/render/Engine.h"
 #include "engine/render/ScreenSettings.h"
 #include "engine/render/FBO.h"
-#include "engine/runtime/DataBinaryPool.h"
 #include "engine/runtime/DataEffectPool.h"
 #include "engine/runtime/DataFBOPool.h"
-#include "engine/runtime/DataObjectPool.h"
-#include "engine/runtime/DataShaderPool.h"
-#include "engine/runtime/DataTexturePool.h"
-#include "engine/runtime/DataVideoPool.h"
 #include "engine/runtime/Effect.h"
+#include "engine/runtime/PoolLookup.h"
+#include "engine/runtime/Rows.h"
 #include "util/Assert.h"
 
 #include <GL/glew.h>
@@ -25,8 +22,8 @@ void ResourceDefinition::configure(ScreenSettings* settings)
 {
     settings->setResolution(1280, 768);
     settings->setFullscreen(false);
-    VLMPulsvek::startTime.parse("00:00:00");
-    VLMPulsvek::endTime.parse("99:00:00");
+    VLMPulsvek::startTime = TimeCode(0, 0, 0);
+    VLMPulsvek::endTime = TimeCode(VLMPulsvek::SHOW_MINUTES, 0, 0);
 }
 
 void ResourceDefinition::defineResources() {}
@@ -103,9 +100,7 @@ void ResourceDefinition::registerEffect(const std::string& className, Effect* pr
 Effect* ResourceDefinition::createEffectInstance(const std::string& className, const std::string& instanceName,
                                                  bool useTrackData)
 {
-    Effect* effect = VLMPulsvek::effectDataPool ? VLMPulsvek::effectDataPool->get(className) : nullptr;
-    VLM_ASSERT(effect != NULL);
-    Effect* instance = effect->clone();
+    Effect* instance = lookup::effect(VLMPulsvek::effectDataPool, className, VLM_HERE)->clone();
     VLM_ASSERT(instance != NULL);
     instance->useTrackData = useTrackData;
     instance->createTracks();
@@ -116,42 +111,30 @@ Effect* ResourceDefinition::createEffectInstance(const std::string& className, c
 
 Shader* ResourceDefinition::getShader(const std::string& name)
 {
-    Shader* shader = VLMPulsvek::shaderDataPool ? VLMPulsvek::shaderDataPool->getShader(name) : nullptr;
-    VLM_ASSERT(shader != NULL);
-    return shader;
+    return lookup::shader(name, VLM_HERE);
 }
 
 Texture* ResourceDefinition::getTexture(const std::string& name)
 {
-    Texture* tex = VLMPulsvek::textureDataPool ? VLMPulsvek::textureDataPool->getTexture(name) : nullptr;
-    VLM_ASSERT(tex!=NULL);
-    return tex;
+    return lookup::texture(name, VLM_HERE);
 }
 
 FBO* ResourceDefinition::getFBO(const std::string& name)
 {
-    FBO* fbo = VLMPulsvek::fboDataPool ? VLMPulsvek::fboDataPool->getFBO(name) : nullptr;
-    VLM_ASSERT(fbo != NULL);
-    return fbo;
+    return lookup::fbo(name, VLM_HERE);
 }
 
 VLMScene* ResourceDefinition::getScene(const std::string& name)
 {
-    VLMScene* scene = VLMPulsvek::sceneDataPool ? VLMPulsvek::sceneDataPool->getScene(name) : nullptr;
-    VLM_ASSERT(scene != NULL);
-    return scene;
+    return lookup::scene(name, VLM_HERE);
 }
 
 Binary* ResourceDefinition::getBinary(const std::string& name)
 {
-    Binary* bin = VLMPulsvek::binaryDataPool ? VLMPulsvek::binaryDataPool->getBinary(name) : nullptr;
-    VLM_ASSERT(bin != NULL);
-    return bin;
+    return lookup::binary(name, VLM_HERE);
 }
 
 Video* ResourceDefinition::getVideo(const std::string& name)
 {
-    Video* video = VLMPulsvek::videoDataPool ? VLMPulsvek::videoDataPool->getVideo(name) : nullptr;
-    VLM_ASSERT(video != NULL);
-    return video;
+    return lookup::video(name, VLM_HERE);
 }

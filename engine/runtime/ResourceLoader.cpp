@@ -296,7 +296,7 @@ bool ResourceLoader::createTracks()
     }
     delete VLMPulsvek::tracks;
     VLMPulsvek::tracks = manager;
-    manager->setRowsPerSecond(20);
+    manager->setRowsPerSecond(VLMPulsvek::ROWS_PER_SECOND);
 
     vlm::logLine("[Initializing Effect Instances]");
     for (int i = 0; i < instances->size(); ++i) {

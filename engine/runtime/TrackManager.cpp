@@ -18,13 +18,11 @@ TrackManager* tracks = nullptr;
 
 int rowsPerSecond()
 {
-    return tracks != nullptr ? tracks->getRowsPerSecond() : 20;
+    return tracks != nullptr ? tracks->getRowsPerSecond() : ROWS_PER_SECOND;
 }
 }
 
 namespace {
-
-const int DEFAULT_ROWS_PER_SECOND = 20;
 
 // An entry without a start/stop track sorts like a made-up one.
 int priorityOf(const TrackEntry* entry)
@@ -41,7 +39,7 @@ void setPriority(TrackEntry* entry, int priority)
 
 }
 
-TrackManager::TrackManager() : rowsPerSecond(DEFAULT_ROWS_PER_SECOND) {}
+TrackManager::TrackManager() : rowsPerSecond(VLMPulsvek::ROWS_PER_SECOND) {}
 
 TrackManager::~TrackManager()
 {

@@ -2,6 +2,8 @@
 // The timeline: one entry per effect instance, run every frame in ascending
 // priority. The manager owns its entries.
 
+#include "engine/runtime/Rows.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -62,6 +64,6 @@ private:
 
 namespace VLMPulsvek {
 extern TrackManager* tracks;
-// Rows per second of the tracks: those of VLMPulsvek::tracks, or 20 without a manager.
+// Rows per second of the tracks: those of VLMPulsvek::tracks, or ROWS_PER_SECOND without a manager.
 int rowsPerSecond();
 }

@@ -51,7 +51,7 @@ void BM_TrackManagerRun(benchmark::State& state)
     int timeMs = 0;
     for (auto _ : state) {
         timeMs = (timeMs + 17) % 200000;
-        manager.run(timeMs, timeMs / 50, 17);
+        manager.run(timeMs, timeMs / VLMPulsvek::MS_PER_ROW, 17);
     }
     benchmark::DoNotOptimize(effects[0].sum);
 }

@@ -1,6 +1,7 @@
 // The show's soundtrack as the build makes it: its format, its loudness
 // headroom, and a length that matches where the timeline puts its ending.
 
+#include "engine/runtime/Rows.h"
 #include "tools/timeline/Timeline.h"
 
 #include <gtest/gtest.h>
@@ -94,8 +95,8 @@ TEST(ShowMusic, IsA320kbpsStereoMp3WithHeadroomThatEndsWithTheTimeline)
     ASSERT_NE(title, nullptr);
     ASSERT_FALSE(title->runs.empty());
     const TimelineRun& closing = title->runs.back();
-    EXPECT_EQ(closing.stop, Timeline::foreverRow) << "the closing card is not held";
-    const double endingMs = closing.start * static_cast<double>(Timeline::msPerRow);
+    EXPECT_EQ(closing.stop, VLMPulsvek::SHOW_END_ROW) << "the closing card is not held";
+    const double endingMs = closing.start * static_cast<double>(VLMPulsvek::MS_PER_ROW);
     EXPECT_NEAR(lengthMs, endingMs, 250.0) << "the music and the timeline end apart";
     // The sections of the music end where the music does.
     ASSERT_FALSE(timeline.getSections().empty());

@@ -3,6 +3,7 @@
 #include "tools/timeline/ProductionSchema.h"
 
 #include "engine/runtime/Effect.h"
+#include "engine/runtime/Rows.h"
 #include "engine/runtime/StartStopKeyframe.h"
 #include "engine/runtime/TrackEntry.h"
 #include "engine/runtime/TrackFile.h"
@@ -105,7 +106,7 @@ TEST(Timeline, KeysRunsAndRepeatsCompile)
     EXPECT_EQ(post.runs[0].stop, 199u);  // up to, not including, 10 s
     EXPECT_EQ(post.runs[0].target, "offscreen");
     EXPECT_EQ(post.runs[1].target, "screen");
-    EXPECT_EQ(post.runs[1].stop, Timeline::foreverRow);
+    EXPECT_EQ(post.runs[1].stop, VLMPulsvek::SHOW_END_ROW);
     // Keys in row order, the repeat expanded: 8, 8.25, ... 9.75 s.
     const std::vector<TimelineKey>& glow = post.findTrack("glow")->keys;
     const unsigned rows[] = {0, 80, 160, 165, 170, 175, 180, 185, 190, 195};
@@ -478,7 +479,7 @@ TEST_F(ShowTimeline, TheDriveAndItsOverlaysDrawOffscreenAndThePostProcessingLast
     ASSERT_NE(post, nullptr);
     ASSERT_FALSE(post->runs.empty());
     EXPECT_EQ(post->runs.front().start, 0u);
-    EXPECT_EQ(post->runs.back().stop, Timeline::foreverRow);
+    EXPECT_EQ(post->runs.back().stop, VLMPulsvek::SHOW_END_ROW);
     for (const TimelineRun& run : post->runs)
         EXPECT_EQ(run.target, "screen");
     for (const TimelineInstance& other : timeline.getInstances()) {

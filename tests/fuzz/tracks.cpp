@@ -86,14 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!manager)
         return 0;
     manager->validate();
-    const unsigned times[] = {0u, 49u, 1000u, 65000u, 3600000u, UINT_MAX / 20u, UINT_MAX};
+    const unsigned times[] = {0u, 49u, 1000u, 65000u, 3600000u, UINT_MAX / VLMPulsvek::ROWS_PER_SECOND, UINT_MAX};
     for (int i = 0; i < manager->getEntryCount(); ++i) {
         TrackEntry* entry = manager->getEntryAt(i);
         for (unsigned t : times) {
             const int ms = static_cast<int>(std::min<unsigned>(t, INT_MAX));
-            entry->isActiveAt(ms, ms / 50);
+            entry->isActiveAt(ms, ms / VLMPulsvek::MS_PER_ROW);
             if (TrackStartStop* startStop = entry->getStartStop())
-                startStop->getTarget(t / 50u);
+                startStop->getTarget(t / VLMPulsvek::MS_PER_ROW);
             for (int k = 0; k < entry->getTrackCount(); ++k)
                 entry->getTrackAt(k)->getValue(t);
         }

@@ -6,9 +6,7 @@
 
 #include "engine/render/ScreenSettings.h"
 #include "engine/render/ShaderCache.h"
-#include "engine/runtime/Demo.h"
-#include "engine/runtime/ProgressBar.h"
-#include "engine/runtime/ResourceDefinition.h"
+#include "engine/runtime/Show.h"
 
 #include <cstdlib>
 #include <string>
@@ -22,22 +20,11 @@ int main(int argc, char** argv)
     settings.setResolution(320, 180);
     settings.setFullscreen(false);
 
-    Demo demo(argc, argv);
+    ShowParts show;
+    show.makeResources = [&endTime] { return new TestProduction(endTime); };
+    show.makeShaderCache = [] { return new ShaderCache(); };
     // A title of its own by default, so that tests looking for the shipped
     // program's window never find this one.
-    demo.setTitle(argc > 3 ? argv[3] : "Velmora Pulsvek test production");
-    VLMPulsvek::progressBar = new ProgressBar();
-    VLMPulsvek::shaderCache = new ShaderCache();
-    VLMPulsvek::resources = new TestProduction(endTime);
-    demo.init(&settings, mode);
-    demo.setCallbacks();
-    demo.run();
-    demo.shutdown();
-    const bool ok = demo.isOk();
-
-    delete VLMPulsvek::resources;
-    VLMPulsvek::resources = nullptr;
-    delete VLMPulsvek::shaderCache;
-    VLMPulsvek::shaderCache = nullptr;
-    return ok ? 0 : 1;
+    show.title = argc > 3 ? argv[3] : "Velmora Pulsvek test production";
+    return runShow(argc, argv, settings, mode, show) ? 0 : 1;
 }

@@ -118,3 +118,29 @@ TEST_F(ShaderCacheDeathTest, MisuseAndMissingResourcesAssert)
     for (const Case& c : cases)
         EXPECT_DEATH(c.misuse(), c.output) << c.output;
 }
+
+TEST_F(ShaderCacheDeathTest, LookUpsBeforeThePoolsExistAssertToo)
+{
+    struct Case {
+        const char* output;
+        std::function<void()> lookUp;
+    } cases[] = {
+        {"Assertion failed: shader != NULL, file .*ShaderCache", [] { ShaderCache::getShader("none"); }},
+        {"Assertion failed: tex!=NULL, file .*ShaderCache", [] { ShaderCache::getTexture("none"); }},
+        {"Assertion failed: scene != NULL, file .*ShaderCache", [] { ShaderCache::getScene("none"); }},
+        {"Assertion failed: fbo != NULL, file .*ShaderCache", [] { ShaderCache::getFBO("none"); }},
+    };
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const Case& c : cases)
+        EXPECT_DEATH(
+            {
+                // As before the loader made them; the dying child leaves them.
+                VLMPulsvek::shaderDataPool = nullptr;
+                VLMPulsvek::textureDataPool = nullptr;
+                VLMPulsvek::sceneDataPool = nullptr;
+                VLMPulsvek::fboDataPool = nullptr;
+                c.lookUp();
+            },
+            c.output)
+            << c.output;
+}

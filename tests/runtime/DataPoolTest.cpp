@@ -14,21 +14,16 @@ struct Tracked {
     int* deletions;
 };
 
-class TrackedPool : public DataPool {
+class TrackedPool : public NamedDataPool<Tracked> {
 public:
-    ~TrackedPool() override { deleteAll(items); }
-    bool contains(const std::string& name) const { return items.count(name) != 0; }
-    Tracked* get(const std::string& name) const { return findIn(items, name); }
+    ~TrackedPool() override { deleteEntries(); }
+    Tracked* get(const std::string& name) const { return find(name); }
     void add(const std::string& name, Tracked* t)
     {
-        if (storeIn(items, name, t))
+        if (store(name, t))
             ++count;
     }
-    int size() const override { return static_cast<int>(items.size()); }
     int baseSize() const { return DataPool::size(); }
-
-private:
-    std::map<std::string, Tracked*> items;
 };
 
 }

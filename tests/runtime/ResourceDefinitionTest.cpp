@@ -9,6 +9,7 @@
 #include "engine/runtime/DataVideoPool.h"
 #include "engine/runtime/Effect.h"
 #include "engine/runtime/ResourceDefinition.h"
+#include "engine/runtime/Rows.h"
 #include "engine/runtime/TrackInterpolate.h"
 
 #include "support/Capture.h"
@@ -115,6 +116,8 @@ TEST_F(ResourceDefinitionTest, BaseConfigureSetsSizeWindowAndTimeRange)
     EXPECT_EQ(settings.getViewportHeight(), 360) << "the viewport is not recomputed";
     EXPECT_EQ(VLMPulsvek::startTime.getTotalMs(), 0u);
     EXPECT_EQ(VLMPulsvek::endTime.getTotalMs(), 99u * 60u * 1000u);
+    // The timeline's "forever" is that end.
+    EXPECT_EQ(VLMPulsvek::SHOW_END_ROW * VLMPulsvek::MS_PER_ROW, VLMPulsvek::endTime.getTotalMs());
 }
 
 class TrackedEffect : public Effect {

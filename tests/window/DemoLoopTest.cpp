@@ -1,12 +1,17 @@
 // The Demo object's start-up, frame loop and shutdown with a window of its
-// own, on a clock whose time the test sets frame by frame.
+// own, on a clock whose time the test sets frame by frame; and the show run
+// that every program starts with.
 
 #include "engine/render/Engine.h"
 #include "engine/render/Geometry.h"
 #include "engine/render/ScreenSettings.h"
+#include "engine/render/ShaderCache.h"
 #include "engine/runtime/Demo.h"
 #include "engine/runtime/Effect.h"
+#include "engine/runtime/ProgressBar.h"
 #include "engine/runtime/ResourceDefinition.h"
+#include "engine/runtime/Rows.h"
+#include "engine/runtime/Show.h"
 #include "engine/runtime/StartStopKeyframe.h"
 #include "engine/runtime/Timer.h"
 #include "engine/runtime/TrackEntry.h"
@@ -14,6 +19,7 @@
 #include "engine/runtime/TrackManager.h"
 #include "engine/runtime/TrackStartStop.h"
 #include "engine/runtime/VLMIO.h"
+#include "util/Log.h"
 
 #include "support/Capture.h"
 #include "support/DisplayHold.h"
@@ -24,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -102,13 +109,13 @@ protected:
         VLMIO::shaderFolder = savedShaders;
         VLMIO::trackFolder = savedTracks;
         VLMPulsvek::startTime = TimeCode(0, 0, 0);
-        VLMPulsvek::endTime = TimeCode(99, 0, 0);
+        VLMPulsvek::endTime = TimeCode(VLMPulsvek::SHOW_MINUTES, 0, 0);
         setQuitFlag(false);
         afterDraw = nullptr;
     }
 
-    // Runs the whole show on the fake clock; returns its log.
-    std::vector<std::string> runShow(const std::string& end)
+    // Before a run: the probe has seen nothing, the clock is at 0.
+    static void prepareRun()
     {
         // Each run builds the shared meshes anew for its own context; those of
         // an earlier run stay reachable here (their GL objects died with it).
@@ -120,6 +127,20 @@ protected:
         postDrawnTimes.clear();
         fakeMs = 0;
         setQuitFlag(false);
+    }
+
+    // The same clock as the loader's, on the test's time.
+    static void useFakeClock()
+    {
+        delete VLMPulsvek::timer;
+        VLMPulsvek::timer = new Timer(VLMPulsvek::ROWS_PER_SECOND, fakeTime);
+        VLMPulsvek::timer->init();
+    }
+
+    // Runs the whole show on the fake clock; returns its log.
+    std::vector<std::string> runShow(const std::string& end)
+    {
+        prepareRun();
         ScreenSettings settings;
         settings.setResolution(160, 90);
         settings.setFullscreen(false);
@@ -132,10 +153,7 @@ protected:
             EXPECT_TRUE(demo.init(&settings, 0));
             testsupport::pinGLDrivers();
             EXPECT_TRUE(demo.isOk());
-            // The same clock as the loader's, on the test's time.
-            delete VLMPulsvek::timer;
-            VLMPulsvek::timer = new Timer(20, fakeTime);
-            VLMPulsvek::timer->init();
+            useFakeClock();
             demo.setCallbacks();
             frames = VLMPulsvek::frameCount;
             demo.run();
@@ -201,6 +219,93 @@ TEST_F(DemoLoopTest, EscapePressedEndsTheShowAfterThatFrame)
             log += line + "\n";
         EXPECT_EQ(drawnTimes.size(), c.frames) << c.what << "\n" << log;
         EXPECT_EQ(postDrawnTimes.size(), c.frames) << c.what << ": the frame of the key is completed";
+    }
+}
+
+// The pieces of a show run that tell what happened to them.
+class RecordedCache : public ShaderCache {
+public:
+    explicit RecordedCache(std::vector<std::string>* steps) : steps(steps) {}
+    ~RecordedCache() override { steps->push_back("cache deleted"); }
+
+private:
+    std::vector<std::string>* steps;
+};
+
+class RecordedShow : public ProbeShow {
+public:
+    RecordedShow(const std::string& end, std::vector<std::string>* steps) : ProbeShow(end), steps(steps) {}
+    ~RecordedShow() override
+    {
+        steps->push_back(VLMPulsvek::currentDemo ? "resources deleted" : "resources deleted after the demo");
+    }
+
+private:
+    std::vector<std::string>* steps;
+};
+
+TEST_F(DemoLoopTest, ShowRunMakesItsPartsInOrderAndCallsItsHooksAroundTheLoop)
+{
+    struct Case {
+        const char* what;
+        bool trackData;  // false: the start fails reading it
+        bool runAgrees;  // what the hook after the loop answers
+        bool ok;
+        std::vector<std::string> steps;
+    } const cases[] = {
+        {"a good run", true, true, true,
+         {"cache, after the demo and the bar", "resources, after the cache", "started", "ran 4 frames",
+          "resources deleted after the demo", "cache deleted"}},
+        {"the hook after the loop disagrees", true, false, false,
+         {"cache, after the demo and the bar", "resources, after the cache", "started", "ran 4 frames",
+          "resources deleted after the demo", "cache deleted"}},
+        {"a failed start", false, true, false,
+         {"cache, after the demo and the bar", "resources, after the cache", "failed", "ran 0 frames",
+          "resources deleted after the demo", "cache deleted"}},
+    };
+    for (const Case& c : cases) {
+        prepareRun();
+        VLMIO::trackFolder = dir.path() + (c.trackData ? "/" : "/none/");
+        afterDraw = [](int) { fakeMs += 50; };
+        std::vector<std::string> steps;
+        ShowParts parts;
+        parts.makeShaderCache = [&steps] {
+            steps.push_back(VLMPulsvek::currentDemo && VLMPulsvek::progressBar ? "cache, after the demo and the bar"
+                                                                              : "cache");
+            return new RecordedCache(&steps);
+        };
+        parts.makeResources = [&steps] {
+            steps.push_back(VLMPulsvek::shaderCache ? "resources, after the cache" : "resources");
+            return new RecordedShow("00:00:100", &steps);
+        };
+        parts.afterStart = [&steps](bool started) {
+            steps.push_back(started ? "started" : "failed");
+            if (started)
+                useFakeClock();
+        };
+        parts.afterRun = [&steps, &c] {
+            steps.push_back("ran " + std::to_string(drawnTimes.size()) + " frames");
+            vlm::logLine("after the loop");
+            return c.runAgrees;
+        };
+        ScreenSettings settings;
+        settings.setResolution(160, 90);
+        settings.setFullscreen(false);
+        testsupport::StdoutCapture capture;
+        const bool ok = ::runShow(0, nullptr, settings, 0, parts);
+        const std::vector<std::string> lines = capture.lines();
+
+        EXPECT_EQ(ok, c.ok) << c.what;
+        EXPECT_EQ(steps, c.steps) << c.what;
+        EXPECT_EQ(VLMPulsvek::resources, nullptr) << c.what;
+        EXPECT_EQ(VLMPulsvek::shaderCache, nullptr) << c.what;
+        EXPECT_EQ(VLMPulsvek::currentDemo, nullptr) << c.what;
+        // The hook after the loop comes before the shutdown, which still ends the log.
+        const auto hook = std::find(lines.begin(), lines.end(), "after the loop");
+        const auto shutdown = std::find(lines.begin(), lines.end(), "[Shutting Down]");
+        EXPECT_LT(hook, shutdown) << c.what;
+        ASSERT_FALSE(lines.empty()) << c.what;
+        EXPECT_EQ(lines.back(), "[Application End]") << c.what;
     }
 }
 

@@ -32,9 +32,9 @@
 #include "engine/render/FBO.h"
 #include "engine/render/ScreenSettings.h"
 #include "demo/DemoShaderCache.h"
-#include "engine/runtime/Demo.h"
 #include "engine/runtime/Effect.h"
-#include "engine/runtime/ProgressBar.h"
+#include "engine/runtime/Rows.h"
+#include "engine/runtime/Show.h"
 #include "engine/runtime/StartStopKeyframe.h"
 #include "engine/runtime/TimeCode.h"
 #include "engine/runtime/Timer.h"
@@ -59,6 +59,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -476,46 +477,40 @@ int main(int argc, char** argv)
     settings.setResolution(options.width, options.height);
     settings.setFullscreen(options.fullscreen);
 
-    Demo demo(argc, argv);
+    std::unique_ptr<FrameHook> hook;
+    ShowParts show;
+    show.makeResources = [&options] { return new RunnerResources(options); };
+    show.makeShaderCache = [] { return new DemoShaderCache(); };
     // Not the shipped program's title, so that tests looking for its window
     // never find a runner's.
-    demo.setTitle("Velmora Pulsvek development runner");
-    VLMPulsvek::progressBar = new ProgressBar();
-    VLMPulsvek::shaderCache = new DemoShaderCache();
-    VLMPulsvek::resources = new RunnerResources(options);
-    FrameHook* hook = nullptr;
-    if (demo.init(&settings, options.mode) && (!options.shots.empty() || options.everyMs > 0 || options.stats)) {
-        // After every effect of the show; the entry owns its start/stop track.
-        hook = new FrameHook(options);
-        TrackEntry* entry = new TrackEntry("devrun");
-        TrackStartStop* always = new TrackStartStop(1 << 30);
-        always->addKeyframePair(new StartStopKeyframe(0, 1), new StartStopKeyframe(99u * 60u * 20u, 0));
-        entry->setStartStop(always);
-        entry->setEffect(hook);
-        VLMPulsvek::tracks->addEntry(entry);
-        VLMPulsvek::tracks->buildEntryList();
-        VLMPulsvek::tracks->renumberPriorities();
-    }
-    if (std::getenv("DEVRUN_SPLIT")) {
-        passTimes.reserve(64);
-        passClock = Clock::now();
-        VLMPulsvek::passListener = timePass;
-    }
-    demo.setCallbacks();
-    demo.run();
-    VLMPulsvek::passListener = nullptr;
-    if (std::getenv("DEVRUN_SPLIT"))
-        printPassTimes();
-    const bool shotsOk = !hook || hook->ok();
-    if (hook && options.stats)
-        hook->printStats();
-    demo.shutdown();
-    const bool ok = demo.isOk() && shotsOk;
-    delete hook;
-
-    delete VLMPulsvek::resources;
-    VLMPulsvek::resources = nullptr;
-    delete VLMPulsvek::shaderCache;
-    VLMPulsvek::shaderCache = nullptr;
-    return ok ? 0 : 1;
+    show.title = "Velmora Pulsvek development runner";
+    show.afterStart = [&](bool started) {
+        if (started && (!options.shots.empty() || options.everyMs > 0 || options.stats)) {
+            // After every effect of the show; the entry owns its start/stop track.
+            hook = std::make_unique<FrameHook>(options);
+            TrackEntry* entry = new TrackEntry("devrun");
+            TrackStartStop* always = new TrackStartStop(1 << 30);
+            always->addKeyframePair(new StartStopKeyframe(0, 1), new StartStopKeyframe(VLMPulsvek::SHOW_END_ROW, 0));
+            entry->setStartStop(always);
+            entry->setEffect(hook.get());
+            VLMPulsvek::tracks->addEntry(entry);
+            VLMPulsvek::tracks->buildEntryList();
+            VLMPulsvek::tracks->renumberPriorities();
+        }
+        if (std::getenv("DEVRUN_SPLIT")) {
+            passTimes.reserve(64);
+            passClock = Clock::now();
+            VLMPulsvek::passListener = timePass;
+        }
+    };
+    show.afterRun = [&] {
+        VLMPulsvek::passListener = nullptr;
+        if (std::getenv("DEVRUN_SPLIT"))
+            printPassTimes();
+        const bool shotsOk = !hook || hook->ok();
+        if (hook && options.stats)
+            hook->printStats();
+        return shotsOk;
+    };
+    return runShow(argc, argv, settings, options.mode, show) ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "tools/timeline/Timeline.h"
 
+#include "engine/runtime/Rows.h"
 #include "engine/runtime/StartStopKeyframe.h"
 #include "engine/runtime/TrackEntry.h"
 #include "engine/runtime/TrackFile.h"
@@ -97,7 +98,7 @@ bool isName(const std::string& text)
 
 long long toRow(double ms)
 {
-    return std::llround(ms / Timeline::msPerRow);
+    return std::llround(ms / VLMPulsvek::MS_PER_ROW);
 }
 
 }
@@ -450,7 +451,7 @@ bool Timeline::parseRun(const Words& w, ParseState& p)
     if (!forever && !parseTime(w[2], until, why))
         return p.fail(why);
     const long long start = toRow(from);
-    const long long stop = forever ? foreverRow : toRow(until) - 1;
+    const long long stop = forever ? VLMPulsvek::SHOW_END_ROW : toRow(until) - 1;
     if (stop <= start)
         return p.fail("the run ends before it starts (rows " + std::to_string(start) + " to " +
                       std::to_string(stop) + ")");
@@ -498,7 +499,7 @@ bool Timeline::parseRepeat(const Words& w, ParseState& p)
     if (!parseTime(w[1], p.repeatFrom, why) || !parseTime(w[2], p.repeatUntil, why) ||
         !parseDuration(w[4], p.repeatEvery, why))
         return p.fail(why);
-    if (p.repeatEvery < msPerRow)
+    if (p.repeatEvery < VLMPulsvek::MS_PER_ROW)
         return p.fail("repeat every " + (w[4].size() > 40 ? music::quote(w[4]) : w[4]) + " is shorter than a row (50 ms)");
     if (p.repeatUntil <= p.repeatFrom)
         return p.fail("the repeat ends before it starts");
@@ -534,7 +535,7 @@ bool Timeline::endRepeat(ParseState& p)
     // A track holds at most one key a row: more keys than rows cannot be.
     const double times = std::ceil((p.repeatUntil - p.repeatFrom) / p.repeatEvery - 1e-9);
     const double keys = times * static_cast<double>(p.repeatKeys.size());
-    const double rows = maxMs / msPerRow + 1;
+    const double rows = maxMs / VLMPulsvek::MS_PER_ROW + 1;
     if (keys > rows) {
         p.line = p.repeatLine;
         return p.fail("the repeat makes " + std::to_string(static_cast<long long>(keys)) + " keys, more than the " +

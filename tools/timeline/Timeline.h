@@ -102,10 +102,6 @@ public:
     // The files the last parse read: the source and the arrangement it names.
     const std::vector<std::string>& getInputs() const { return inputs; }
 
-    // Milliseconds of one row (50).
-    static constexpr int msPerRow = 50;
-    // The row of "forever": the end of the show's 99 minutes.
-    static constexpr unsigned foreverRow = 99u * 60u * 20u;
     // Latest time of a key or the end of a run: the music's longest.
     static constexpr double maxMs = static_cast<double>(music::maxMs);
 
