@@ -16,6 +16,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -87,8 +88,20 @@ TEST_F(RainEffectTest, EveryUniformIsActiveWithTheSettersType)
                                              {"rain_move", GL_FLOAT},
                                              {"plane_zpos", GL_FLOAT},
                                              {"rain_move_offset", GL_FLOAT}}));
+}
+
+TEST_F(RainEffectTest, InitRepeatsThePictureWithSixteenTimesAnisotropy)
+{
     EXPECT_EQ(picture->getWrapS(), static_cast<GLenum>(GL_REPEAT));
+    EXPECT_EQ(picture->getWrapT(), static_cast<GLenum>(GL_REPEAT));
     EXPECT_EQ(picture->getWrapR(), static_cast<GLenum>(GL_REPEAT));
+    GLfloat most = 1.0f;
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &most);
+    GLfloat amount = 0.0f;
+    picture->bind();
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &amount);
+    picture->unbind();
+    EXPECT_EQ(amount, std::min(16.0f, most)) << "on every renderer";
 }
 
 TEST_F(RainEffectTest, TwentyTwoPlanesOnTheirScheduleEveryFrame)
@@ -146,23 +159,36 @@ TEST_F(RainEffectTest, BlendsWithoutWritingDepthAndRestoresTheState)
     glDisable(GL_CULL_FACE);
 }
 
-// The shader wraps with a mask: sides that are not powers of two are reported.
-TEST_F(RainEffectTest, APictureWhoseSidesAreNotPowersOfTwoIsReported)
+// The shader filters the picture itself: it repeats whatever the sizes of its
+// sides. Three texels, red, green and blue, six times across a 36-pixel plane
+// facing the camera: two pixels a texel, each a blend of two neighbours.
+TEST_F(RainEffectTest, ThePictureRepeatsWhateverItsSize)
 {
-    const struct {
-        int w, h;
-        bool reported;
-    } cases[] = {{16, 16, false}, {512, 64, false}, {1, 1, false}, {24, 16, true}, {16, 100, true}};
-    for (const auto& c : cases) {
-        Texture picture(c.w, c.h, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        RainEffect rain;
-        rain.createTracks();
-        rain.rainTexture = &picture;
-        rain.rainShader = shader.get();
-        testsupport::StdoutCapture log;
-        rain.init();
-        const std::string text = log.text();
-        EXPECT_EQ(text.find("powers of two") != std::string::npos, c.reported) << c.w << "x" << c.h << ": " << text;
+    const unsigned char texels[3][4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}};
+    Texture three(3, 1, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, &texels[0][0]);
+    three.setWrapAll(GL_REPEAT);
+    auto plane = target(36, 4, false, 0, 0, 0, 0);
+    fboBind(plane.get());
+    glDisable(GL_BLEND);
+    Geometry::screenQuad->bind(shader.get());
+    shader->setTexture(0, "texture0", &three);
+    shader->setMatrix4("modelview", glm::mat4(1.0f));
+    shader->setMatrix4("projection", glm::mat4(1.0f));
+    shader->setFloat("rain_move", 0.0f);
+    shader->setFloat("plane_zpos", 0.0f);
+    shader->setFloat("rain_move_offset", 0.0f);
+    Geometry::screenQuad->draw();
+    ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    for (int x = 0; x < 36; ++x) {
+        // Texel coordinate of the pixel's centre, less half a texel.
+        const float p = static_cast<float>(x) * 0.5f - 0.25f;
+        const int i = static_cast<int>(std::floor(p));
+        const float f = p - static_cast<float>(i);
+        const unsigned char* a = texels[(i % 3 + 3) % 3];
+        const unsigned char* b = texels[(i + 1) % 3];
+        const RGBA got = fboPixel(plane.get(), x, 2);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(got[c], a[c] + f * (b[c] - a[c]), 1.5) << "x " << x << " channel " << c;
     }
 }
 
