@@ -4,6 +4,7 @@
 
 #include "EffectFixture.h"
 
+#include "demo/DashboardEffect.h"
 #include "demo/OutlineEffect.h"
 #include "demo/RainEffect.h"
 #include "engine/render/Camera.h"
@@ -12,6 +13,7 @@
 #include "engine/render/Geometry.h"
 #include "engine/render/Projection.h"
 #include "engine/render/VAO.h"
+#include "engine/runtime/DataEffectPool.h"
 #include "support/Capture.h"
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -190,6 +192,47 @@ TEST_F(RainEffectTest, ThePictureRepeatsWhateverItsSize)
         for (int c = 0; c < 3; ++c)
             EXPECT_NEAR(got[c], a[c] + f * (b[c] - a[c]), 1.5) << "x " << x << " channel " << c;
     }
+}
+
+// The rain covers all of its target in every view: a helmet view whose visor
+// shows only the middle of the scene leaves the rain's corners in place.
+TEST_F(RainEffectTest, CoversTheWholeTargetWhateverTheDashboardShows)
+{
+    VLMPulsvek::syscam->setViewMatrix(glm::mat4(1.0f));
+    DataEffectPool instances;
+    DataEffectPool* savedPool = VLMPulsvek::effectInstanceDataPool;
+    VLMPulsvek::effectInstanceDataPool = &instances;
+    // A visor mask clear but for a small square in the middle.
+    std::vector<unsigned char> visor(64 * 36 * 4, 0);
+    for (int y = 14; y < 22; ++y)
+        for (int x = 28; x < 36; ++x)
+            for (int c = 0; c < 4; ++c)
+                visor[(y * 64 + x) * 4 + c] = 255;
+    Texture mask(64, 36, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, visor.data());
+    auto work = target(64, 36, false, 0, 0, 0, 0);
+    auto* dashboard = new DashboardEffect();
+    dashboard->createTracks();
+    dashboard->helmetMask = &mask;
+    dashboard->offscreen = out.get();
+    dashboard->offscreen2 = work.get();
+    dashboard->init();
+    setTrack(*dashboard, "view_direction", 1.5f);
+    instances.add("dashboard", dashboard);
+    dashboard->update(1000);
+
+    glDisable(GL_DEPTH_TEST);
+    drawOnce();
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+    const int corners[4][2] = {{0, 0}, {56, 0}, {0, 30}, {56, 30}};
+    for (const auto& corner : corners) {
+        int lit = 0;
+        for (int y = corner[1]; y < corner[1] + 6; ++y)
+            for (int x = corner[0]; x < corner[0] + 8; ++x)
+                lit += fboPixel(out.get(), x, y)[0] > 40;
+        EXPECT_GT(lit, 0) << "corner " << corner[0] << "," << corner[1];
+    }
+    VLMPulsvek::effectInstanceDataPool = savedPool;
+    glDisable(GL_CULL_FACE);
 }
 
 TEST_F(RainEffectTest, RainMoveScrollsTheStreaks)
