@@ -1,6 +1,7 @@
 // Rain and outline under GL: the rain's plane schedule and draw count, its
-// blending without depth writes and the state it restores; the outline pass
-// over a depth picture, its uniforms, and its refusal without a source.
+// blending without depth writes and the state it restores, its picture's
+// settings and repeat, its cover of the whole target; the outline pass over a
+// depth picture, its uniforms, and its refusal without a source.
 
 #include "EffectFixture.h"
 
