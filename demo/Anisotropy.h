@@ -1,5 +1,5 @@
 #pragma once
-// How much anisotropic filtering the drive's pictures get: 16x, except on
+// How much anisotropic filtering the terrain's tile arrays get: 16x, except on
 // software rasterisers, which stall on it for seconds on single frames.
 
 namespace Anisotropy {

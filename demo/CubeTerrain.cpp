@@ -871,7 +871,6 @@ void CubeTerrain::draw(FBO* target, int timeMs, float position, const glm::mat4&
     glEnable(GL_CULL_FACE);
     fboBind(target);
     fboMarkDirty(target);
-    visor::ScissorScope scissor(sceneScissor);
     fboBlitColor(skyboxFbo, 0, target, 0, GL_LINEAR);
     markPass("terrain: sky");
     const glm::mat3 skyM = glm::inverse(glm::mat3(skyCam));
@@ -903,7 +902,6 @@ void CubeTerrain::draw(FBO* target, int timeMs, float position, const glm::mat4&
         drawCar(t, frac, view, projection, skyM, skyMix);
     drawSprites(row, view, projection, screen);
     markPass("terrain: car and sprites");
-    scissor.end();
 
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);

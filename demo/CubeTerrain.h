@@ -8,7 +8,6 @@
 // Terrain row r lies at z = -r, column col is centred at x = col - columns/2 + 0.5,
 // one row stands for 50 ms. Angles are in degrees.
 
-#include "demo/VisorRegion.h"
 #include "engine/runtime/TrackValue.h"
 
 #include <glm/mat4x4.hpp>
@@ -138,9 +137,6 @@ public:
     // boxes drawing those faces in table order, from the run's first vertex.
     static void fillRunIndices(unsigned int* indices);
 
-    // The part of the target that is read this frame (null: all of it); the
-    // drive into the target leaves out the rest.
-    void setSceneScissor(const visor::Rect* rect) { sceneScissor = rect; }
     void setMirrorFbo(FBO* fbo) { mirrorFbo = fbo; }
     void setTerrainShader(Shader* shader) { terrainShader = shader; }
     void setColorShader(Shader* shader) { colorShader = shader; }
@@ -314,7 +310,6 @@ private:
 
     int uploadCount;
     long drawnVertices = 0;
-    const visor::Rect* sceneScissor = nullptr;
     bool mirrorWanted = true;
     bool verticesPrepared = false;
     const uint8_t* terrainWindow = nullptr;

@@ -1,12 +1,10 @@
 #include "demo/DashboardEffect.h"
 
-#include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
 #include "engine/render/Geometry.h"
 #include "engine/render/Shader.h"
 #include "engine/render/Texture.h"
 #include "engine/render/VAO.h"
-#include "engine/runtime/DataEffectPool.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "engine/runtime/TrackValue.h"
 #include "util/Assert.h"
@@ -14,8 +12,6 @@
 #include <GL/glew.h>
 
 #include <glm/gtc/matrix_transform.hpp>
-
-#include <vector>
 
 namespace {
 
@@ -44,57 +40,7 @@ DashboardEffect::~DashboardEffect()
     delete[] meterBuffer;
 }
 
-void DashboardEffect::update(int timeMs)
-{
-    const auto t = static_cast<unsigned>(timeMs);
-    frameView = viewDirection ? chooseView(viewDirection->getValue(t)) : View::None;
-    viewFrame = VLMPulsvek::frameCount;
-}
-
-bool DashboardEffect::showsMirror() const
-{
-    return frameView == View::Front && viewFrame == VLMPulsvek::frameCount;
-}
-
-const visor::Rect* DashboardEffect::sceneRead(const FBO* target) const
-{
-    if (frameView != View::Helmet || viewFrame != VLMPulsvek::frameCount || !target || target != offscreen ||
-        helmetRegion.width <= 0)
-        return nullptr;
-    return &helmetRegion;
-}
-
-DashboardEffect* DashboardEffect::find()
-{
-    DataEffectPool* pool = VLMPulsvek::effectInstanceDataPool;
-    if (!pool || !pool->contains("dashboard"))
-        return nullptr;
-    return dynamic_cast<DashboardEffect*>(pool->get("dashboard"));
-}
-
-void DashboardEffect::findHelmetRegion()
-{
-    helmetRegion = visor::Rect();
-    if (!helmetMask || !offscreen || !offscreen2)
-        return;
-    const int w = helmetMask->getWidth();
-    const int h = helmetMask->getHeight();
-    if (w <= 0 || h <= 0)
-        return;
-    // Read once at start-up, as the helmet pass samples it.
-    std::vector<uint8_t> texels(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
-    helmetMask->bind();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    helmetMask->unbind();
-    const int sceneWidth = fboGetWidth(offscreen);
-    const int sceneHeight = fboGetHeight(offscreen);
-    const visor::Rect r = visor::sceneRegion(texels.data(), w, h, fboGetWidth(offscreen2), fboGetHeight(offscreen2),
-                                             sceneWidth, sceneHeight);
-    // All of the scene: nothing to leave out.
-    if (r.width < sceneWidth || r.height < sceneHeight)
-        helmetRegion = r;
-}
+void DashboardEffect::update(int) {}
 
 void DashboardEffect::postDraw(int) {}
 
@@ -123,7 +69,6 @@ void DashboardEffect::init()
     meterTexture = new Texture(GL_TEXTURE_1D, 0, GL_RGB, METERS, 1, 0, GL_RGB, GL_UNSIGNED_BYTE,
                                nullptr);
     meterTexture->setWrapAll(GL_CLAMP_TO_EDGE);
-    findHelmetRegion();
 }
 
 DashboardEffect::View DashboardEffect::chooseView(float v)

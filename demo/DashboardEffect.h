@@ -3,7 +3,6 @@
 // rear-view overlay, the cockpit (overlay, rear-view mirror, two speedometer
 // needles, a scrolling text strip, volume meters) or the helmet visor.
 
-#include "demo/VisorRegion.h"
 #include "engine/runtime/Effect.h"
 
 #include <glm/mat4x4.hpp>
@@ -28,16 +27,6 @@ public:
     static View chooseView(float viewDirection);
     // Needle placement for a Perlin value: angle = value x 15 + base degrees.
     static glm::mat4 needleMatrix(float x, float baseDegrees, float noiseValue);
-
-    // True when this frame's update chose the cockpit, the only view that
-    // shows the rear-view mirror (false on a frame the dashboard does not run).
-    bool showsMirror() const;
-    // The part of target that this frame's view reads, when that is less
-    // than all of it: in the helmet view, what the visor shows of the scene
-    // in "offscreen". Null otherwise (and on a frame the dashboard does not run).
-    const visor::Rect* sceneRead(const FBO* target) const;
-    // The "dashboard" instance, or null.
-    static DashboardEffect* find();
 
     static constexpr int METERS = 8;
     // Fills the meter buffer (one byte per channel, three channels per meter)
@@ -78,13 +67,6 @@ private:
     void drawRearView(FBO* target);
     void drawFrontView(unsigned t, FBO* target);
     void drawHelmetView(FBO* target);
-    // Finds what the helmet view reads of "offscreen" from the visor mask.
-    void findHelmetRegion();
 
     std::mt19937 meterRandom;
-    // The view this frame's update chose, and that frame.
-    View frameView = View::None;
-    unsigned int viewFrame = 0;
-    // Empty when the helmet view reads all of the scene.
-    visor::Rect helmetRegion;
 };

@@ -10,8 +10,6 @@
 
 #include <GL/glew.h>
 
-#include <algorithm>
-
 namespace PostFilter {
 
 float brightness = 0.0f;
@@ -24,18 +22,6 @@ Texture* sourceImage(FBO* source)
     Texture* image = fboGetColorTexture(source, 0);
     VLM_ASSERT(image != nullptr);
     return image;
-}
-
-// The last level a trilinear read of a w x h picture over a tw x th target
-// reaches, with one to spare for the rasteriser's rounding of the level.
-int sampledLevels(int w, int h, int tw, int th)
-{
-    const float ratio = std::max(static_cast<float>(w) / static_cast<float>(std::max(tw, 1)),
-                                 static_cast<float>(h) / static_cast<float>(std::max(th, 1)));
-    int level = 0;
-    while (static_cast<float>(2 << level) <= ratio)
-        ++level;
-    return level + 2;
 }
 
 void blur(Shader* shader, FBO* source, FBO* target, bool horizontal)
@@ -58,11 +44,6 @@ void brightContrast(Shader* shader, FBO* source, FBO* target)
     VLM_ASSERT(shader != nullptr);
     Texture* image = sourceImage(source);
     image->bind();
-    // The pass reads the two levels around the one whose size matches the target's;
-    // the smaller ones are never sampled.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL,
-                    sampledLevels(image->getWidth(), image->getHeight(), fboGetWidth(target),
-                                  fboGetHeight(target)));
     glGenerateMipmap(GL_TEXTURE_2D);
     markPass("postprocess: mipmaps");
     image->setFilter(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);

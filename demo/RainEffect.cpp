@@ -1,7 +1,5 @@
 #include "demo/RainEffect.h"
 
-#include "demo/Anisotropy.h"
-#include "demo/DashboardEffect.h"
 #include "engine/render/Camera.h"
 #include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
@@ -12,7 +10,6 @@
 #include "engine/render/VAO.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "util/Assert.h"
-#include "util/Log.h"
 
 #include <GL/glew.h>
 
@@ -48,14 +45,8 @@ void RainEffect::createTracks()
 void RainEffect::init()
 {
     VLM_ASSERT(rainTexture != nullptr);
-    // The shader wraps the picture with a mask.
-    const int w = rainTexture->getWidth();
-    const int h = rainTexture->getHeight();
-    if (w <= 0 || h <= 0 || (w & (w - 1)) != 0 || (h & (h - 1)) != 0)
-        vlm::logLine("RainEffect: the rain picture is ", w, "x", h,
-                     "; its sides must be powers of two, or the streaks do not repeat");
     rainTexture->setWrapAll(GL_REPEAT);
-    rainTexture->setAnisotropy(Anisotropy::current());
+    rainTexture->setAnisotropy(16.0f);
     planeCount = 10;
     planeDepth = 0.0f;
     delete[] offsets;
@@ -78,12 +69,6 @@ void RainEffect::draw(int timeMs, int, FBO* target)
     VLM_ASSERT(VLMPulsvek::syscam != nullptr);
     fboBind(target);
     fboMarkDirty(target);
-    if (!dashboardLookedUp) {
-        dashboard = DashboardEffect::find();
-        dashboardLookedUp = true;
-    }
-    // Only what the view reads of the target.
-    visor::ScissorScope scissor(dashboard ? dashboard->sceneRead(target) : nullptr);
     glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -5,8 +5,6 @@
 
 #include "engine/runtime/Effect.h"
 
-class DashboardEffect;
-
 class RainEffect : public Effect {
 public:
     RainEffect();
@@ -35,9 +33,4 @@ public:
 protected:
     // One plane at planeDepth with the next offset.
     virtual void drawPlane();
-
-private:
-    // The "dashboard" instance, which says what the frame shows of the scene.
-    DashboardEffect* dashboard = nullptr;
-    bool dashboardLookedUp = false;
 };

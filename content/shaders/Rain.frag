@@ -15,13 +15,14 @@ void main()
     vec2 dy = dFdy(uv * base);
     int level = int(clamp(0.5 * log2(max(dot(dx, dx), dot(dy, dy))) + 0.5, 0.0, 15.0));
     ivec2 size = textureSize(texture0, level);
-    vec2 p = uv * vec2(size) - 0.5;
+    vec2 s = vec2(size);
+    vec2 p = uv * s - 0.5;
     vec2 f = fract(p);
-    ivec2 i = ivec2(floor(p));
-    // The picture's sides are powers of two: a mask wraps (integer division
-    // costs the software rasteriser far more).
-    ivec2 i0 = i & (size - 1);
-    ivec2 i1 = (i0 + 1) & (size - 1);
+    // The picture repeats: wrapped in floats (integer division costs the
+    // software rasteriser far more), exact for sides that are powers of two.
+    ivec2 i0 = min(ivec2(p - s * floor(p / s)), size - 1);
+    ivec2 i1 = i0 + 1;
+    i1 -= size * ivec2(greaterThanEqual(i1, size));
     vec4 c = mix(mix(texelFetch(texture0, i0, level), texelFetch(texture0, ivec2(i1.x, i0.y), level), f.x),
                  mix(texelFetch(texture0, ivec2(i0.x, i1.y), level), texelFetch(texture0, i1, level), f.x), f.y);
     float a = c.a * (0.35 + 0.65 * fog);

@@ -1,9 +1,11 @@
 // Rain and outline under GL: the rain's plane schedule and draw count, its
-// blending without depth writes and the state it restores; the outline pass
-// over a depth picture, its uniforms, and its refusal without a source.
+// blending without depth writes and the state it restores, its picture's
+// settings and repeat, its cover of the whole target; the outline pass over a
+// depth picture, its uniforms, and its refusal without a source.
 
 #include "EffectFixture.h"
 
+#include "demo/DashboardEffect.h"
 #include "demo/OutlineEffect.h"
 #include "demo/RainEffect.h"
 #include "engine/render/Camera.h"
@@ -12,10 +14,12 @@
 #include "engine/render/Geometry.h"
 #include "engine/render/Projection.h"
 #include "engine/render/VAO.h"
+#include "engine/runtime/DataEffectPool.h"
 #include "support/Capture.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -87,8 +91,20 @@ TEST_F(RainEffectTest, EveryUniformIsActiveWithTheSettersType)
                                              {"rain_move", GL_FLOAT},
                                              {"plane_zpos", GL_FLOAT},
                                              {"rain_move_offset", GL_FLOAT}}));
+}
+
+TEST_F(RainEffectTest, InitRepeatsThePictureWithSixteenTimesAnisotropy)
+{
     EXPECT_EQ(picture->getWrapS(), static_cast<GLenum>(GL_REPEAT));
+    EXPECT_EQ(picture->getWrapT(), static_cast<GLenum>(GL_REPEAT));
     EXPECT_EQ(picture->getWrapR(), static_cast<GLenum>(GL_REPEAT));
+    GLfloat most = 1.0f;
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &most);
+    GLfloat amount = 0.0f;
+    picture->bind();
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &amount);
+    picture->unbind();
+    EXPECT_EQ(amount, std::min(16.0f, most)) << "on every renderer";
 }
 
 TEST_F(RainEffectTest, TwentyTwoPlanesOnTheirScheduleEveryFrame)
@@ -146,24 +162,78 @@ TEST_F(RainEffectTest, BlendsWithoutWritingDepthAndRestoresTheState)
     glDisable(GL_CULL_FACE);
 }
 
-// The shader wraps with a mask: sides that are not powers of two are reported.
-TEST_F(RainEffectTest, APictureWhoseSidesAreNotPowersOfTwoIsReported)
+// The shader filters the picture itself: it repeats whatever the sizes of its
+// sides. Three texels, red, green and blue, six times across a 36-pixel plane
+// facing the camera: two pixels a texel, each a blend of two neighbours.
+TEST_F(RainEffectTest, ThePictureRepeatsWhateverItsSize)
 {
-    const struct {
-        int w, h;
-        bool reported;
-    } cases[] = {{16, 16, false}, {512, 64, false}, {1, 1, false}, {24, 16, true}, {16, 100, true}};
-    for (const auto& c : cases) {
-        Texture picture(c.w, c.h, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        RainEffect rain;
-        rain.createTracks();
-        rain.rainTexture = &picture;
-        rain.rainShader = shader.get();
-        testsupport::StdoutCapture log;
-        rain.init();
-        const std::string text = log.text();
-        EXPECT_EQ(text.find("powers of two") != std::string::npos, c.reported) << c.w << "x" << c.h << ": " << text;
+    const unsigned char texels[3][4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}};
+    Texture three(3, 1, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, &texels[0][0]);
+    three.setWrapAll(GL_REPEAT);
+    auto plane = target(36, 4, false, 0, 0, 0, 0);
+    fboBind(plane.get());
+    glDisable(GL_BLEND);
+    Geometry::screenQuad->bind(shader.get());
+    shader->setTexture(0, "texture0", &three);
+    shader->setMatrix4("modelview", glm::mat4(1.0f));
+    shader->setMatrix4("projection", glm::mat4(1.0f));
+    shader->setFloat("rain_move", 0.0f);
+    shader->setFloat("plane_zpos", 0.0f);
+    shader->setFloat("rain_move_offset", 0.0f);
+    Geometry::screenQuad->draw();
+    ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    for (int x = 0; x < 36; ++x) {
+        // Texel coordinate of the pixel's centre, less half a texel.
+        const float p = static_cast<float>(x) * 0.5f - 0.25f;
+        const int i = static_cast<int>(std::floor(p));
+        const float f = p - static_cast<float>(i);
+        const unsigned char* a = texels[(i % 3 + 3) % 3];
+        const unsigned char* b = texels[(i + 1) % 3];
+        const RGBA got = fboPixel(plane.get(), x, 2);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(got[c], a[c] + f * (b[c] - a[c]), 1.5) << "x " << x << " channel " << c;
     }
+}
+
+// The rain covers all of its target in every view: a helmet view whose visor
+// shows only the middle of the scene leaves the rain's corners in place.
+TEST_F(RainEffectTest, CoversTheWholeTargetWhateverTheDashboardShows)
+{
+    VLMPulsvek::syscam->setViewMatrix(glm::mat4(1.0f));
+    DataEffectPool instances;
+    DataEffectPool* savedPool = VLMPulsvek::effectInstanceDataPool;
+    VLMPulsvek::effectInstanceDataPool = &instances;
+    // A visor mask clear but for a small square in the middle.
+    std::vector<unsigned char> visor(64 * 36 * 4, 0);
+    for (int y = 14; y < 22; ++y)
+        for (int x = 28; x < 36; ++x)
+            for (int c = 0; c < 4; ++c)
+                visor[(y * 64 + x) * 4 + c] = 255;
+    Texture mask(64, 36, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, visor.data());
+    auto work = target(64, 36, false, 0, 0, 0, 0);
+    auto* dashboard = new DashboardEffect();
+    dashboard->createTracks();
+    dashboard->helmetMask = &mask;
+    dashboard->offscreen = out.get();
+    dashboard->offscreen2 = work.get();
+    dashboard->init();
+    setTrack(*dashboard, "view_direction", 1.5f);
+    instances.add("dashboard", dashboard);
+    dashboard->update(1000);
+
+    glDisable(GL_DEPTH_TEST);
+    drawOnce();
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+    const int corners[4][2] = {{0, 0}, {56, 0}, {0, 30}, {56, 30}};
+    for (const auto& corner : corners) {
+        int lit = 0;
+        for (int y = corner[1]; y < corner[1] + 6; ++y)
+            for (int x = corner[0]; x < corner[0] + 8; ++x)
+                lit += fboPixel(out.get(), x, y)[0] > 40;
+        EXPECT_GT(lit, 0) << "corner " << corner[0] << "," << corner[1];
+    }
+    VLMPulsvek::effectInstanceDataPool = savedPool;
+    glDisable(GL_CULL_FACE);
 }
 
 TEST_F(RainEffectTest, RainMoveScrollsTheStreaks)
