@@ -25,8 +25,6 @@
 #include <glm/matrix.hpp>
 
 #include <algorithm>
-#include <bitset>
-#include <memory>
 #include <cmath>
 
 const float CubeTerrain::cubeVertices[36][3] = {
@@ -85,8 +83,6 @@ struct CubeTerrain::TerrainPass {
     // Only the main road pass sets "offset" and "background".
     bool roadExtras;
     float offset;
-    // Projection times view, for the culling.
-    const glm::mat4* clip;
 };
 
 CubeTerrain::CubeTerrain()
@@ -163,97 +159,28 @@ void CubeTerrain::setup(int columnCount, int rowCount)
     skyboxMesh = Geometry::skybox(glm::vec3(100.0f, 100.0f, 100.0f));
 }
 
-namespace {
-
-// The cube table's vertices as corners: a vertex that repeats an earlier one
-// (same position, normal and UV) is that corner.
-struct BoxLayout {
-    unsigned char index[CubeTerrain::INDICES_PER_BOX];
-    unsigned char vertex[CubeTerrain::VERTICES_PER_BOX];
-
-    BoxLayout()
-    {
-        int corners = 0;
-        for (int i = 0; i < CubeTerrain::INDICES_PER_BOX; ++i) {
-            int same = 0;
-            while (same < corners && !sameVertex(vertex[same], i))
-                ++same;
-            if (same == corners) {
-                VLM_ASSERT(corners < CubeTerrain::VERTICES_PER_BOX);
-                vertex[corners++] = static_cast<unsigned char>(i);
-            }
-            index[i] = static_cast<unsigned char>(same);
-        }
-        VLM_ASSERT(corners == CubeTerrain::VERTICES_PER_BOX);
-    }
-
-    static bool sameVertex(int a, int b)
-    {
-        using T = CubeTerrain;
-        return std::equal(T::cubeVertices[a], T::cubeVertices[a] + 3, T::cubeVertices[b]) &&
-               std::equal(T::cubeNormals[a], T::cubeNormals[a] + 3, T::cubeNormals[b]) &&
-               std::equal(T::cubeUVs[a], T::cubeUVs[a] + 2, T::cubeUVs[b]);
-    }
-};
-
-const BoxLayout& boxLayout()
+void CubeTerrain::fillBoxes(float* floats, uint8_t* props, int width, int meshRows, bool road)
 {
-    static const BoxLayout layout;
-    return layout;
-}
-
-}
-
-const unsigned char* CubeTerrain::boxIndices()
-{
-    return boxLayout().index;
-}
-
-void CubeTerrain::fillRunIndices(unsigned int* indices)
-{
-    constexpr int perFace = INDICES_PER_BOX / BOX_FACES;
-    for (int faces = 0; faces <= ALL_FACES; ++faces) {
-        unsigned int* run = indices + static_cast<size_t>(faces) * MAX_RUN_BOXES * INDICES_PER_BOX;
-        for (int b = 0; b < MAX_RUN_BOXES; ++b)
-            for (int f = 0; f < BOX_FACES; ++f) {
-                if (!(faces & (1 << f)))
-                    continue;
-                for (int i = f * perFace; i < (f + 1) * perFace; ++i)
-                    *run++ = static_cast<unsigned>(b * VERTICES_PER_BOX) + boxIndices()[i];
-            }
-    }
-}
-
-void CubeTerrain::fillBoxes(float* positions, int8_t* shape, uint8_t* props, int width, int meshRows, bool road)
-{
-    const BoxLayout& layout = boxLayout();
-    // The table's normals and UVs are whole numbers: exact as bytes.
-    int8_t shapes[VERTICES_PER_BOX][SHAPE_BYTES];
-    for (int k = 0; k < VERTICES_PER_BOX; ++k) {
-        const int i = layout.vertex[k];
-        const int8_t s[SHAPE_BYTES] = {static_cast<int8_t>(cubeNormals[i][0]), static_cast<int8_t>(cubeNormals[i][1]),
-                                       static_cast<int8_t>(cubeNormals[i][2]), 0,
-                                       static_cast<int8_t>(cubeUVs[i][0]),     static_cast<int8_t>(cubeUVs[i][1]),
-                                       0,                                       0};
-        std::copy(s, s + SHAPE_BYTES, shapes[k]);
-    }
     for (int r = 0; r < meshRows; ++r) {
         for (int col = 0; col < width; ++col) {
-            for (int k = 0; k < VERTICES_PER_BOX; ++k) {
-                const float* p = cubeVertices[layout.vertex[k]];
-                positions[0] = static_cast<float>(col) - static_cast<float>(width) * 0.5f + 0.5f + p[0];
-                positions[1] = p[1];
-                positions[2] = p[2] - static_cast<float>(r);
-                positions += POSITION_FLOATS;
-                std::copy(shapes[k], shapes[k] + SHAPE_BYTES, shape);
-                shape += SHAPE_BYTES;
+            for (int i = 0; i < VERTICES_PER_BOX; ++i) {
+                const float* p = cubeVertices[i];
+                floats[0] = static_cast<float>(col) - static_cast<float>(width) * 0.5f + 0.5f + p[0];
+                floats[1] = p[1];
+                floats[2] = p[2] - static_cast<float>(r);
+                floats[3] = cubeNormals[i][0];
+                floats[4] = cubeNormals[i][1];
+                floats[5] = cubeNormals[i][2];
+                floats[6] = cubeUVs[i][0];
+                floats[7] = cubeUVs[i][1];
+                floats += FLOATS_PER_VERTEX;
 
                 const int side = p[0] < 0 ? col : col + 1;
                 props[0] = static_cast<uint8_t>(col);
                 props[1] = static_cast<uint8_t>(r);
                 props[2] = static_cast<uint8_t>(road ? ROAD_TERRAIN_COLUMN + side : side);
                 props[3] = static_cast<uint8_t>(p[2] > 0 ? r : r + 1);
-                props += PROPS_BYTES;
+                props += PROPS_PER_VERTEX;
             }
         }
     }
@@ -264,24 +191,18 @@ namespace {
 VAO* makeBoxMesh(const char* name, int width, int meshRows, bool road)
 {
     VAO* mesh = new VAO(name);
-    const size_t vertices = static_cast<size_t>(width) * static_cast<size_t>(meshRows) * CubeTerrain::VERTICES_PER_BOX;
-    // Filled whole here and needed only until the upload: no zeroing, no copy kept.
-    std::unique_ptr<float[]> positions(new float[vertices * CubeTerrain::POSITION_FLOATS]);
-    std::unique_ptr<int8_t[]> shape(new int8_t[vertices * CubeTerrain::SHAPE_BYTES]);
-    std::unique_ptr<uint8_t[]> props(new uint8_t[vertices * CubeTerrain::PROPS_BYTES]);
-    CubeTerrain::fillBoxes(positions.get(), shape.get(), props.get(), width, meshRows, road);
-    const int count = static_cast<int>(vertices);
-    mesh->createBuffer(GL_FLOAT, count * CubeTerrain::POSITION_FLOATS, positions.get(), GL_STATIC_DRAW);
-    mesh->createBuffer(GL_BYTE, count * CubeTerrain::SHAPE_BYTES, shape.get(), GL_STATIC_DRAW);
-    mesh->createBuffer(GL_UNSIGNED_BYTE, count * CubeTerrain::PROPS_BYTES, props.get(), GL_STATIC_DRAW);
-    mesh->mapArray(positions.get(), "in_Position", 3, 0);
-    mesh->mapArrayAsFloat(shape.get(), "in_Normal", 4);
-    mesh->mapArrayAsFloat(shape.get(), "in_UV0", 4);
-    mesh->mapArray(props.get(), "In_Props", 4, 0);
-    CubeTerrain::fillRunIndices(mesh->createIndexBuffer((CubeTerrain::ALL_FACES + 1) * CubeTerrain::MAX_RUN_BOXES *
-                                                        CubeTerrain::INDICES_PER_BOX));
+    const int cells = width * meshRows;
+    constexpr int floatsPerCell = CubeTerrain::VERTICES_PER_BOX * CubeTerrain::FLOATS_PER_VERTEX;
+    constexpr int bytesPerCell = CubeTerrain::VERTICES_PER_BOX * CubeTerrain::PROPS_PER_VERTEX;
+    float* floats = mesh->createFloatBuffer(GL_FLOAT, cells * floatsPerCell, GL_STATIC_DRAW);
+    // The byte buffer lives in an owned float array; only its first bytes are used.
+    float* bytes = mesh->createFloatBuffer(GL_UNSIGNED_BYTE, cells * bytesPerCell, GL_STATIC_DRAW);
+    CubeTerrain::fillBoxes(floats, reinterpret_cast<uint8_t*>(bytes), width, meshRows, road);
+    mesh->mapArray(floats, "in_Position", 3, 0);
+    mesh->mapArray(floats, "in_Normal", 3, 0);
+    mesh->mapArray(floats, "in_UV0", 2, 0);
+    mesh->mapArray(bytes, "In_Props", 4, 0);
     mesh->upload();
-    mesh->releaseClientArrays();
     return mesh;
 }
 
@@ -395,12 +316,9 @@ void CubeTerrain::uploadRows(int startRow)
     VLM_ASSERT(startRow >= 0);
     const unsigned start = static_cast<unsigned>(startRow);
     if (const uint8_t* window = generator->getTerrainWindow(start)) {
-        terrainWindow = window;
-        roadWindow = generator->getRoadWindow(start);
-        terrainData->updateTexture(terrainWindow);
-        roadData->updateTexture(roadWindow);
+        terrainData->updateTexture(window);
+        roadData->updateTexture(generator->getRoadWindow(start));
         uploadCount += 2;
-        updateBlockHeights();
     }
     if (roadSpline->update(start)) {
         turnMap->updateTexture(roadSpline->getTurn());
@@ -499,164 +417,6 @@ float CubeTerrain::spriteScale(int placed, float rScale, float sScale)
     return 1.0f;
 }
 
-void CubeTerrain::blockHeights(const uint8_t* texels, int width, int meshRows, float* low, float* high)
-{
-    const int blocks = (width + CULL_BLOCK - 1) / CULL_BLOCK;
-    for (int r = 0; r < meshRows; ++r) {
-        for (int b = 0; b < blocks; ++b) {
-            int lo = 255;
-            int hi = -255;
-            for (int c = b * CULL_BLOCK; c < std::min(width, (b + 1) * CULL_BLOCK); ++c) {
-                const uint8_t* t = texels + (static_cast<size_t>(r) * width + c) * 4;
-                lo = std::min(lo, t[0] - std::max<int>(t[1], 1));
-                hi = std::max(hi, static_cast<int>(t[0]));
-            }
-            low[r * blocks + b] = static_cast<float>(lo);
-            high[r * blocks + b] = static_cast<float>(hi);
-        }
-    }
-}
-
-int CubeTerrain::visibleRuns(const glm::mat4& clip, const glm::mat4& view, const float* low, const float* high,
-                             int width, int meshRows, const float* turn, const float* hill, int* first,
-                             int* boxes, int* faces)
-{
-    // The clip planes in world space (inside where a x + b y + c z + d >= 0),
-    // scaled to world units.
-    glm::vec4 planes[6];
-    for (int i = 0; i < 3; ++i) {
-        const glm::vec4 axis(clip[0][i], clip[1][i], clip[2][i], clip[3][i]);
-        const glm::vec4 w(clip[0][3], clip[1][3], clip[2][3], clip[3][3]);
-        planes[2 * i] = w + axis;
-        planes[2 * i + 1] = w - axis;
-    }
-    for (glm::vec4& p : planes) {
-        const float n = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
-        if (n > 0.0f)
-            p /= n;
-    }
-    const glm::vec3 eye(glm::inverse(view)[3]);
-    // A mirrored view culls the other side: then every face is drawn.
-    const bool mirrored = glm::determinant(glm::mat3(view)) < 0.0f;
-    // Boxes a little past a plane are kept: float rounding in the shader.
-    const float margin = 0.05f;
-    const int blocks = (width + CULL_BLOCK - 1) / CULL_BLOCK;
-    const float half = static_cast<float>(width) * 0.5f;
-    int runs = 0;
-    bool merge = false;
-    for (int r = 0; r < meshRows; ++r) {
-        // The box corners of row r take the road's course at r (front) and r + 1 (back).
-        const float turnLo = std::min(turn[r], turn[r + 1]) - margin;
-        const float turnHi = std::max(turn[r], turn[r + 1]) + margin;
-        const float hillLo = std::min(hill[r], hill[r + 1]) - margin;
-        const float hillHi = std::max(hill[r], hill[r + 1]) + margin;
-        const float front = -static_cast<float>(r) + 0.5f;
-        const float zLo = front - 1.0f - margin;
-        const float zHi = front + margin;
-        // Along the row's boxes the sides lean by the turn and the tops by
-        // the hill, per unit of depth: their planes at the eye's depth.
-        const float sideShift = turn[r] + (front - eye.z) * (turn[r + 1] - turn[r]);
-        const float topShift = hill[r] + (front - eye.z) * (hill[r + 1] - hill[r]);
-        for (int b = 0; b < blocks; ++b) {
-            const int c0 = b * CULL_BLOCK;
-            const int c1 = std::min(width, c0 + CULL_BLOCK);
-            const glm::vec3 lo(static_cast<float>(c0) - half + turnLo, low[r * blocks + b] + hillLo, zLo);
-            const glm::vec3 hi(static_cast<float>(c1) - half + turnHi, high[r * blocks + b] + hillHi, zHi);
-            bool outside = false;
-            bool inside = true;
-            for (const glm::vec4& p : planes) {
-                // The corners furthest inside and furthest outside the plane.
-                const float in = p.x * (p.x >= 0.0f ? hi.x : lo.x) + p.y * (p.y >= 0.0f ? hi.y : lo.y) +
-                                 p.z * (p.z >= 0.0f ? hi.z : lo.z) + p.w;
-                if (in < 0.0f) {
-                    outside = true;
-                    break;
-                }
-                const float out = p.x * (p.x >= 0.0f ? lo.x : hi.x) + p.y * (p.y >= 0.0f ? lo.y : hi.y) +
-                                  p.z * (p.z >= 0.0f ? lo.z : hi.z) + p.w;
-                inside = inside && out >= 0.0f;
-            }
-            if (outside) {
-                merge = false;
-                continue;
-            }
-            const int faceMask = mirrored ? ALL_FACES : facingFaces(eye, lo, hi, c0, c1, half, sideShift, topShift,
-                                                                    low[r * blocks + b], high[r * blocks + b], front);
-            const int start = (r * width + c0) * VERTICES_PER_BOX;
-            // Blocks wholly inside join the run before them when it is one
-            // too, draws the same faces and ends where they start: the
-            // software rasteriser clips a draw's vertices in one go when one
-            // of them needs it, so blocks that cross a plane stay on their own.
-            if (merge && inside && faces[runs - 1] == faceMask && boxes[runs - 1] + (c1 - c0) <= MAX_RUN_BOXES &&
-                first[runs - 1] + boxes[runs - 1] * VERTICES_PER_BOX == start) {
-                boxes[runs - 1] += c1 - c0;
-                continue;
-            }
-            first[runs] = start;
-            boxes[runs] = c1 - c0;
-            faces[runs] = faceMask;
-            ++runs;
-            merge = inside;
-        }
-    }
-    return runs;
-}
-
-int CubeTerrain::facingFaces(const glm::vec3& eye, const glm::vec3& lo, const glm::vec3& hi, int c0, int c1,
-                             float half, float sideShift, float topShift, float lowest, float highest, float front)
-{
-    // A face is left out only when the eye is clearly behind its plane: a
-    // face seen almost edge-on may still come out front-facing after the
-    // rasteriser's rounding.
-    const float dx = std::max(eye.x - hi.x, lo.x - eye.x);
-    const float dy = std::max(eye.y - hi.y, lo.y - eye.y);
-    const float dz = std::max(eye.z - hi.z, lo.z - eye.z);
-    const float slack = 0.1f + 0.02f * (std::max(dx, 0.0f) + std::max(dy, 0.0f) + std::max(dz, 0.0f));
-    int faces = ALL_FACES;
-    auto drop = [&faces](int face, bool behind) {
-        if (behind)
-            faces &= ~(1 << face);
-    };
-    // The cube table's faces: +z, +x, -y, -x, -z, +y.
-    drop(0, eye.z < front - slack);
-    drop(4, eye.z > front - 1.0f + slack);
-    drop(1, eye.x < static_cast<float>(c0) + 1.0f - half + sideShift - slack);
-    drop(3, eye.x > static_cast<float>(c1) - 1.0f - half + sideShift + slack);
-    drop(2, eye.y > highest + topShift + slack);
-    drop(5, eye.y < lowest + topShift - slack);
-    return faces;
-}
-
-int CubeTerrain::allRuns(int width, int meshRows, int* first, int* boxes, int* faces)
-{
-    int runs = 0;
-    for (int r = 0; r < meshRows; ++r)
-        for (int c0 = 0; c0 < width; c0 += CULL_BLOCK) {
-            first[runs] = (r * width + c0) * VERTICES_PER_BOX;
-            boxes[runs] = std::min(width, c0 + CULL_BLOCK) - c0;
-            faces[runs] = ALL_FACES;
-            ++runs;
-        }
-    return runs;
-}
-
-void CubeTerrain::updateBlockHeights()
-{
-    const int meshRows = meshRowsFor(rows);
-    struct {
-        Culling& culling;
-        const uint8_t* texels;
-        int width;
-    } meshes[2] = {{terrainCulling, terrainWindow, columns}, {roadCulling, roadWindow, roadColumns}};
-    for (auto& m : meshes) {
-        const size_t n = static_cast<size_t>(meshRows) * ((m.width + CULL_BLOCK - 1) / CULL_BLOCK);
-        // Sized once: the window's dimensions stay.
-        m.culling.low.resize(n);
-        m.culling.high.resize(n);
-        blockHeights(m.texels, m.width, meshRows, m.culling.low.data(), m.culling.high.data());
-    }
-}
-
 bool CubeTerrain::firstMissing(const void* what)
 {
     if (std::find(reportedMissing.begin(), reportedMissing.end(), what) != reportedMissing.end())
@@ -667,35 +427,6 @@ bool CubeTerrain::firstMissing(const void* what)
 
 void CubeTerrain::drawTerrainPass(const TerrainPass& pass)
 {
-    // Only the boxes the camera may see; the whole mesh until a window is known.
-    const bool road = pass.mesh == roadMesh;
-    Culling& culling = road ? roadCulling : terrainCulling;
-    const int width = road ? roadColumns : columns;
-    const int meshRows = meshRowsFor(rows);
-    const size_t blocks = static_cast<size_t>(meshRows) * ((width + CULL_BLOCK - 1) / CULL_BLOCK);
-    if (culling.first.size() != blocks) {
-        culling.first.resize(blocks);
-        culling.boxes.resize(blocks);
-        culling.faces.resize(blocks);
-        culling.count.resize(blocks);
-        culling.indices.resize(blocks);
-    }
-    int* first = culling.first.data();
-    int* boxes = culling.boxes.data();
-    int* faces = culling.faces.data();
-    const int runs = culling.low.empty()
-                         ? allRuns(width, meshRows, first, boxes, faces)
-                         : visibleRuns(*pass.clip, *pass.view, culling.low.data(), culling.high.data(), width, meshRows,
-                                       roadSpline->getTurn(), roadSpline->getHill(), first, boxes, faces);
-    if (runs == 0)
-        return;
-    constexpr size_t perFaceSet = static_cast<size_t>(MAX_RUN_BOXES) * INDICES_PER_BOX * sizeof(unsigned int);
-    for (int i = 0; i < runs; ++i) {
-        const auto faceCount = std::bitset<BOX_FACES>(static_cast<unsigned>(faces[i])).count();
-        culling.count[i] = boxes[i] * (INDICES_PER_BOX / BOX_FACES) * static_cast<int>(faceCount);
-        culling.indices[i] = reinterpret_cast<const void*>(static_cast<size_t>(faces[i]) * perFaceSet);
-    }
-
     Shader* shader = terrainShader;
     pass.mesh->bind(shader);
     shader->setMatrix4("ViewM", *pass.view);
@@ -715,11 +446,7 @@ void CubeTerrain::drawTerrainPass(const TerrainPass& pass)
     shader->setTexture(5, "HillMap", hillMap);
     if (pass.roadExtras)
         shader->setTexture(6, "background", fboGetColorTexture(skyboxFbo, 0));
-    glMultiDrawElementsBaseVertex(GL_TRIANGLES, culling.count.data(), GL_UNSIGNED_INT, culling.indices.data(), runs,
-                                  first);
-    ++renderStats.drawCalls;
-    for (int i = 0; i < runs; ++i)
-        drawnVertices += culling.count[i];
+    pass.mesh->draw();
 }
 
 void CubeTerrain::drawCar(int t, float frac, const glm::mat4& view, const glm::mat4& projection,
@@ -761,8 +488,6 @@ void CubeTerrain::drawSprites(int row, const glm::mat4& view, const glm::mat4& p
         return;
     const int meshRows = meshRowsFor(rows);
     const glm::mat4 upright = glm::rotate(identity, glm::radians(-90.0f), glm::vec3(1.0f, 0.0f, 0.0f));
-    // Per shader (untextured, textured): its per-frame uniforms are set.
-    bool prepared[2] = {false, false};
     for (int k = 0; k < n; ++k) {
         const SceneryEntry& e = scenery[k];
         const int d = e.row - row;
@@ -786,21 +511,17 @@ void CubeTerrain::drawSprites(int row, const glm::mat4& view, const glm::mat4& p
             model[1] *= s;
             model[2] *= s;
         }
-        const int textured = kind->texture ? 1 : 0;
+        const bool textured = kind->texture != nullptr;
         Shader* shader = textured ? spriteShaderTex : spriteShader;
         kind->mesh->bind(shader);
-        // What stays the same for the whole loop is set once per shader.
-        if (!prepared[textured]) {
-            shader->setMatrix4("projM", projection);
-            shader->setMatrix4("cameraM", identity);
-            shader->setVec2fv("screen", screen);
-            if (textured)
-                shader->setTexture(0, "tile", wireframeTexture);
-            shader->setTexture(1, "background", fboGetColorTexture(skyboxFbo, 0));
-            prepared[textured] = true;
-        }
+        shader->setMatrix4("projM", projection);
         shader->setMatrix4("modelM", view * model);
+        shader->setMatrix4("cameraM", identity);
+        shader->setVec2fv("screen", screen);
         shader->setFloat("row", static_cast<float>(d));
+        if (textured)
+            shader->setTexture(0, "tile", wireframeTexture);
+        shader->setTexture(1, "background", fboGetColorTexture(skyboxFbo, 0));
         kind->mesh->draw();
     }
 }
@@ -871,7 +592,6 @@ void CubeTerrain::draw(FBO* target, int timeMs, float position, const glm::mat4&
     glEnable(GL_CULL_FACE);
     fboBind(target);
     fboMarkDirty(target);
-    visor::ScissorScope scissor(sceneScissor);
     fboBlitColor(skyboxFbo, 0, target, 0, GL_LINEAR);
     markPass("terrain: sky");
     const glm::mat3 skyM = glm::inverse(glm::mat3(skyCam));
@@ -887,10 +607,8 @@ void CubeTerrain::draw(FBO* target, int timeMs, float position, const glm::mat4&
         screen[1] = static_cast<float>(VLMPulsvek::screenSettings->getViewportHeight());
     }
 
-    drawnVertices = 0;
-    const glm::mat4 clip = projection * view;
     TerrainPass pass{roadMesh, &view, &projection, &skyM, screen, skyMix,
-                     static_cast<float>(t) / 1000.0f, row, roadTileTextures, roadData, true, frac, &clip};
+                     static_cast<float>(t) / 1000.0f, row, roadTileTextures, roadData, true, frac};
     drawTerrainPass(pass);
     pass.mesh = terrainMesh;
     pass.tiles = tileTextures;
@@ -903,22 +621,15 @@ void CubeTerrain::draw(FBO* target, int timeMs, float position, const glm::mat4&
         drawCar(t, frac, view, projection, skyM, skyMix);
     drawSprites(row, view, projection, screen);
     markPass("terrain: car and sprites");
-    scissor.end();
 
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
 
     // The rear view: road and terrain only, into the mirror buffer (cleared by the pool).
-    if (!mirrorWanted) {
-        glDisable(GL_DEPTH_TEST);
-        return;
-    }
     const glm::mat4 mirrorView = camera * splineCameraMatrix(t, frac);
-    const glm::mat4 mirrorClip = projection * mirrorView;
     fboBind(mirrorFbo);
     fboMarkDirty(mirrorFbo);
     pass.view = &mirrorView;
-    pass.clip = &mirrorClip;
     pass.mesh = roadMesh;
     pass.tiles = roadTileTextures;
     pass.props = roadData;

@@ -2,14 +2,12 @@
 
 #include "demo/Anisotropy.h"
 #include "demo/CubeTerrain.h"
-#include "demo/DashboardEffect.h"
 #include "demo/ParameterEffects.h"
 #include "engine/render/Camera.h"
 #include "engine/render/Engine.h"
 #include "engine/render/Projection.h"
 #include "engine/render/ScreenSettings.h"
 #include "engine/render/Texture.h"
-#include "engine/runtime/DataEffectPool.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "platform/Glfw27.h"
 #include "util/Assert.h"
@@ -201,23 +199,9 @@ int CubeTerrainEffect::dragRows()
     return dragRowsAt(x, dragAnchorX, lookBackRows);
 }
 
-DashboardEffect* CubeTerrainEffect::findDashboard()
-{
-    if (!dashboardLookedUp) {
-        dashboard = DashboardEffect::find();
-        dashboardLookedUp = true;
-    }
-    return dashboard;
-}
-
 void CubeTerrainEffect::draw(int timeMs, int, FBO* target)
 {
     VLM_ASSERT(terrain != nullptr);
-    DashboardEffect* view = findDashboard();
-    // Without a dashboard the mirror is always drawn.
-    terrain->setMirrorWanted(!view || view->showsMirror());
-    // Only what the view reads of the target.
-    terrain->setSceneScissor(view ? view->sceneRead(target) : nullptr);
     const glm::mat4 camera = VLMPulsvek::syscam->getViewMatrix();
     const glm::mat4 projection = VLMPulsvek::screenSettings->getProjection()->getMatrix();
     const int rows = dragging && lookBack ? dragRows() : static_cast<int>(lookBackRows);

@@ -7,7 +7,6 @@
 #include "engine/runtime/Effect.h"
 
 class CubeTerrain;
-class DashboardEffect;
 class NoiseEffect;
 class SkyEffect;
 class SpriteEffect;
@@ -62,11 +61,6 @@ public:
     TrackInterpolate* zrotTrack = nullptr;
 
 private:
-    // The "dashboard" instance, which says what the frame shows of the drive.
-    DashboardEffect* findDashboard();
-
-    DashboardEffect* dashboard = nullptr;
-    bool dashboardLookedUp = false;
     bool lookBack = false;
     bool dragging = false;
     float lookBackRows = 0.0f;
