@@ -191,35 +191,38 @@ void TerrainGenerator::sampleNoiseRow(unsigned row, double* out)
     const float displacement = value(NOISE_DISPL, t);
     // The noise library accepts 1 to 30 octaves.
     const int octaveCount = std::min(MAX_OCTAVES, std::max(1, truncToInt(octaves)));
-    const int type = truncToInt(std::floor(value(NOISE_TYPE, t)));
     const double y = static_cast<double>(row) / width;
 
-    switch (type) {
-    case 0:
-        perlin.SetFrequency(frequency);
-        perlin.SetOctaveCount(octaveCount);
-        perlin.SetPersistence(persistence);
-        noiseRow.perlin(perlin, width, y, out);
-        break;
-    case 1:
-        voronoi.SetFrequency(frequency);
-        voronoi.SetDisplacement(displacement);
-        noiseRow.voronoi(voronoi, width, y, out);
-        break;
-    case 2:
-        billow.SetFrequency(frequency);
-        billow.SetOctaveCount(octaveCount);
-        billow.SetPersistence(persistence);
-        noiseRow.billow(billow, width, y, out);
-        break;
-    case 3:
-        ridged.SetFrequency(frequency);
-        ridged.SetOctaveCount(octaveCount);
-        noiseRow.ridged(ridged, width, y, out);
-        break;
-    default:
-        std::fill(out, out + width, 0.0);
-        break;
+    for (int i = 0; i < width; ++i) {
+        const double x = static_cast<double>(i) / width;
+        const int type = truncToInt(std::floor(value(NOISE_TYPE, t)));
+        switch (type) {
+        case 0:
+            perlin.SetFrequency(frequency);
+            perlin.SetOctaveCount(octaveCount);
+            perlin.SetPersistence(persistence);
+            out[i] = perlin.GetValue(x, y, 0.0);
+            break;
+        case 1:
+            voronoi.SetFrequency(frequency);
+            voronoi.SetDisplacement(displacement);
+            out[i] = voronoi.GetValue(x, y, 0.0);
+            break;
+        case 2:
+            billow.SetFrequency(frequency);
+            billow.SetOctaveCount(octaveCount);
+            billow.SetPersistence(persistence);
+            out[i] = billow.GetValue(x, y, 0.0);
+            break;
+        case 3:
+            ridged.SetFrequency(frequency);
+            ridged.SetOctaveCount(octaveCount);
+            out[i] = ridged.GetValue(x, y, 0.0);
+            break;
+        default:
+            out[i] = 0.0;
+            break;
+        }
     }
 }
 

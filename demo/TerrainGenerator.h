@@ -4,7 +4,6 @@
 // (height, wall, road tile, 0) per road column and a list of scenery sprites.
 // Row r is read at the time r x 50 ms. The renderer takes windows of rows.
 
-#include "demo/NoiseRow.h"
 #include "demo/SceneryEntry.h"
 #include "demo/SceneryKind.h"
 #include "engine/runtime/Spline.h"
@@ -136,7 +135,8 @@ private:
     void requireTracks() const;
     float value(int slot, unsigned timeMs) const;
     bool isRoadColumn(int column) const;
-    // The noise of every column of the row, with the modules set for the row's time.
+    // The noise of every column of the row, each sample from its module set
+    // for the row's time.
     void sampleNoiseRow(unsigned row, double* out);
     // The row's texels from its noise.
     void buildRow(unsigned row, const double* noise);
@@ -165,7 +165,6 @@ private:
     std::vector<int> rowStamps;
     std::vector<Spline> profiles;
     std::vector<double> rowNoise;
-    NoiseRow noiseRow;
     int lastWindowStart;
     int generation;
 
