@@ -33,6 +33,16 @@ int truncToInt(double v)
     return trackvalue::toInt(v, INT_MIN, INT_MAX);
 }
 
+// One sample of a Perlin or Billow module, set first.
+template <typename Module>
+double fractalSample(Module& module, double frequency, int octaves, double persistence, double x, double y)
+{
+    module.SetFrequency(frequency);
+    module.SetOctaveCount(octaves);
+    module.SetPersistence(persistence);
+    return module.GetValue(x, y, 0.0);
+}
+
 uint8_t lowByte(int v)
 {
     return static_cast<uint8_t>(static_cast<unsigned>(v) & 0xFFu);
@@ -198,10 +208,7 @@ void TerrainGenerator::sampleNoiseRow(unsigned row, double* out)
         const int type = truncToInt(std::floor(value(NOISE_TYPE, t)));
         switch (type) {
         case 0:
-            perlin.SetFrequency(frequency);
-            perlin.SetOctaveCount(octaveCount);
-            perlin.SetPersistence(persistence);
-            out[i] = perlin.GetValue(x, y, 0.0);
+            out[i] = fractalSample(perlin, frequency, octaveCount, persistence, x, y);
             break;
         case 1:
             voronoi.SetFrequency(frequency);
@@ -209,10 +216,7 @@ void TerrainGenerator::sampleNoiseRow(unsigned row, double* out)
             out[i] = voronoi.GetValue(x, y, 0.0);
             break;
         case 2:
-            billow.SetFrequency(frequency);
-            billow.SetOctaveCount(octaveCount);
-            billow.SetPersistence(persistence);
-            out[i] = billow.GetValue(x, y, 0.0);
+            out[i] = fractalSample(billow, frequency, octaveCount, persistence, x, y);
             break;
         case 3:
             ridged.SetFrequency(frequency);
