@@ -7,6 +7,12 @@
 //
 // Terrain row r lies at z = -r, column col is centred at x = col - columns/2 + 0.5,
 // one row stands for 50 ms. Angles are in degrees.
+//
+// By concern: CubeTerrain.cpp (set-up and setters), CubeTerrainBoxes.cpp (the
+// cube tables and box meshes), CubeTerrainRows.cpp (data textures and row
+// uploads), CubeTerrainRoad.cpp (road and camera math), CubeTerrainPasses.cpp
+// (the passes of a frame: sky, road and terrain, car, sprites, rear view),
+// CubeTerrainDebug.cpp (the debug drawing).
 
 #include "engine/runtime/TrackValue.h"
 
@@ -190,13 +196,25 @@ public:
     int getUploadCount() const { return uploadCount; }
 
 private:
+    // The data textures and the road spline; the debug drawing's ground quad.
+    void createDataTextures();
+    void buildGroundQuad();
+
+    // The passes of a frame, in the order draw runs them.
+    struct Frame;
     struct TerrainPass;
+    void placeFrame(Frame& frame, float position, bool lookBack, int lookBackRows);
+    void drawSkyBox(Frame& frame);
+    void drawBackground(Frame& frame);
+    void drawLandscape(const Frame& frame);
+    void drawCar(const Frame& frame);
+    void drawSprites(const Frame& frame);
+    void drawMirror(const Frame& frame);
+    // The road, then the terrain, seen through view; only the main view's
+    // road pass sets the row's fraction and the sky image.
+    void drawRoadAndTerrain(const Frame& frame, const glm::mat4& view, bool roadExtras);
     void drawTerrainPass(const TerrainPass& pass);
     void prepareVertexArrays();
-    void drawCar(int t, float frac, const glm::mat4& view, const glm::mat4& projection,
-                 const glm::mat3& skyM, float skyMix);
-    void drawSprites(int row, const glm::mat4& view, const glm::mat4& projection,
-                     const float screen[2]);
     // True the first time the mesh-less thing is seen (so it is reported once).
     bool firstMissing(const void* what);
 
