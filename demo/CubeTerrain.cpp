@@ -10,10 +10,7 @@
 
 #include <glm/vec3.hpp>
 
-// Construction, set-up and the setters; the rest of the renderer is in
-// CubeTerrainBoxes.cpp (box tables and meshes), CubeTerrainRows.cpp (data
-// textures and row uploads), CubeTerrainRoad.cpp (road and camera math),
-// CubeTerrainPasses.cpp (the passes of a frame) and CubeTerrainDebug.cpp.
+// Construction, set-up and the setters.
 
 CubeTerrain::CubeTerrain()
     : columns(0), rows(0), roadColumns(8), mirrorFbo(nullptr), terrainShader(nullptr),
