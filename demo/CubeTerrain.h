@@ -7,6 +7,12 @@
 //
 // Terrain row r lies at z = -r, column col is centred at x = col - columns/2 + 0.5,
 // one row stands for 50 ms. Angles are in degrees.
+//
+// By concern: CubeTerrain.cpp (set-up and setters), CubeTerrainBoxes.cpp (the
+// cube tables and box meshes), CubeTerrainRows.cpp (data textures and row
+// uploads), CubeTerrainRoad.cpp (road and camera math), CubeTerrainPasses.cpp
+// (the passes of a frame: sky, road and terrain, car, sprites, rear view),
+// CubeTerrainDebug.cpp (the debug drawing).
 
 #include "engine/runtime/TrackValue.h"
 
@@ -38,18 +44,10 @@ public:
 
     // The meshes hold at most this many rows of boxes.
     static constexpr int MAX_MESH_ROWS = 254;
-    // Per vertex: the position as floats; the normal (x, y, z, 0) and the UV
-    // (u, v, 0, 0) as signed bytes, read as floats; the four In_Props bytes.
-    static constexpr int POSITION_FLOATS = 3;
-    static constexpr int SHAPE_BYTES = 8;
-    static constexpr int PROPS_BYTES = 4;
-    // The meshes keep a box's distinct corners (four a face) and draw the
-    // table's 36 vertices through indices: the vertex stage runs a third less.
-    static constexpr int VERTICES_PER_BOX = 24;
-    static constexpr int INDICES_PER_BOX = 36;
-    // For each vertex of the cube table, its corner among the box's
-    // VERTICES_PER_BOX (corners in the order of their first use).
-    static const unsigned char* boxIndices();
+    // Per vertex: position (3), normal (3) and UV (2) as floats, and four In_Props bytes.
+    static constexpr int FLOATS_PER_VERTEX = 8;
+    static constexpr int PROPS_PER_VERTEX = 4;
+    static constexpr int VERTICES_PER_BOX = 36;
 
     // Where the drive stands in a frame.
     struct FramePosition {
@@ -88,10 +86,10 @@ public:
     // Pure helpers of the above.
 
     static int meshRowsFor(int rows) { return rows < MAX_MESH_ROWS ? rows : MAX_MESH_ROWS; }
-    // Writes the boxes of a mesh width columns wide and meshRows rows deep, in
-    // the layout above. The road mesh's third In_Props byte names the terrain
-    // column under the road.
-    static void fillBoxes(float* positions, int8_t* shape, uint8_t* props, int width, int meshRows, bool road);
+    // Writes the boxes of a mesh width columns wide and meshRows rows deep:
+    // FLOATS_PER_VERTEX floats and PROPS_PER_VERTEX In_Props bytes per vertex.
+    // The road mesh's third byte names the terrain column under the road.
+    static void fillBoxes(float* floats, uint8_t* props, int width, int meshRows, bool road);
     // The frame of the road at sample (carPos, fraction) of the turn and hill
     // arrays (count samples); the sample index is kept within 0..count - 3.
     static glm::mat4 roadFrame(const float* turn, const float* hill, int count, float carPos,
@@ -103,39 +101,6 @@ public:
     static int cameraMode(float value) { return trackvalue::toInt(value, INT_MIN, INT_MAX); }
     // The sprite size of a scenery entry: random ones by "r_scale", placed ones by "s_scale".
     static float spriteScale(int placed, float rScale, float sScale);
-
-    // Boxes are culled in blocks of this many columns of a row.
-    static constexpr int CULL_BLOCK = 8;
-    // Heights of the blocks of a window's boxes without the road's hill: for
-    // block b of row r (width / CULL_BLOCK blocks a row, meshRows rows) the
-    // lowest bottom (height - wall, the wall at least 1) and the highest top,
-    // from the window's RGBA texels (red the height, green the wall).
-    static void blockHeights(const uint8_t* texels, int width, int meshRows, float* low, float* high);
-    // The faces of a box, as bits in the order of the cube table.
-    static constexpr int BOX_FACES = 6;
-    static constexpr int ALL_FACES = (1 << BOX_FACES) - 1;
-    // A run of boxes holds at most this many.
-    static constexpr int MAX_RUN_BOXES = 32;
-    // The blocks of boxes of a mesh (width columns, meshRows rows, boxes in
-    // rows) that may show through clip (projection times view, the camera at
-    // view): in mesh order, as runs of neighbouring blocks that draw the same
-    // faces, each given by its first vertex, its box count and those faces.
-    // A block is left out only when it lies wholly outside one of the clip
-    // planes, and a face only where it turns its back to the camera (it
-    // would be culled; a mirrored view keeps all), so what is drawn looks the
-    // same as the whole mesh.
-    static int visibleRuns(const glm::mat4& clip, const glm::mat4& view, const float* low, const float* high,
-                           int width, int meshRows, const float* turn, const float* hill, int* first,
-                           int* boxes, int* faces);
-    // The faces of a block's boxes (columns c0 to c1, bounds lo to hi, the
-    // sides and tops shifted at the eye's depth) that may face the eye.
-    static int facingFaces(const glm::vec3& eye, const glm::vec3& lo, const glm::vec3& hi, int c0, int c1,
-                           float half, float sideShift, float topShift, float lowest, float highest, float front);
-    // Every block of such a mesh with all its faces, as visibleRuns gives them.
-    static int allRuns(int width, int meshRows, int* first, int* boxes, int* faces);
-    // The mesh's indices: for each set of faces (0 to ALL_FACES), MAX_RUN_BOXES
-    // boxes drawing those faces in table order, from the run's first vertex.
-    static void fillRunIndices(unsigned int* indices);
 
     void setMirrorFbo(FBO* fbo) { mirrorFbo = fbo; }
     void setTerrainShader(Shader* shader) { terrainShader = shader; }
@@ -229,31 +194,27 @@ public:
     const SceneryEntry* getScenery() const { return scenery; }
     // Texture uploads made by uploadRows so far (terrain, road, turn, hill each count one).
     int getUploadCount() const { return uploadCount; }
-    // Vertices the road and terrain passes of the last draw handed to GL.
-    long getDrawnVertices() const { return drawnVertices; }
-    // Off: draw leaves the rear view alone (nothing shows it this frame).
-    void setMirrorWanted(bool wanted) { mirrorWanted = wanted; }
 
 private:
+    // The data textures and the road spline; the debug drawing's ground quad.
+    void createDataTextures();
+    void buildGroundQuad();
+
+    // The passes of a frame, in the order draw runs them.
+    struct Frame;
     struct TerrainPass;
-    // Per mesh: the block heights of the current window and the runs to draw.
-    struct Culling {
-        std::vector<float> low;
-        std::vector<float> high;
-        // The runs of a pass, and what a draw takes of them.
-        std::vector<int> first;
-        std::vector<int> boxes;
-        std::vector<int> faces;
-        std::vector<int> count;
-        std::vector<const void*> indices;
-    };
+    void placeFrame(Frame& frame, float position, bool lookBack, int lookBackRows);
+    void drawSkyBox(Frame& frame);
+    void drawBackground(Frame& frame);
+    void drawLandscape(const Frame& frame);
+    void drawCar(const Frame& frame);
+    void drawSprites(const Frame& frame);
+    void drawMirror(const Frame& frame);
+    // The road, then the terrain, seen through view; only the main view's
+    // road pass sets the row's fraction and the sky image.
+    void drawRoadAndTerrain(const Frame& frame, const glm::mat4& view, bool roadExtras);
     void drawTerrainPass(const TerrainPass& pass);
-    void updateBlockHeights();
     void prepareVertexArrays();
-    void drawCar(int t, float frac, const glm::mat4& view, const glm::mat4& projection,
-                 const glm::mat3& skyM, float skyMix);
-    void drawSprites(int row, const glm::mat4& view, const glm::mat4& projection,
-                     const float screen[2]);
     // True the first time the mesh-less thing is seen (so it is reported once).
     bool firstMissing(const void* what);
 
@@ -309,13 +270,7 @@ private:
     TrackInterpolate* sScaleTrack;
 
     int uploadCount;
-    long drawnVertices = 0;
-    bool mirrorWanted = true;
     bool verticesPrepared = false;
-    const uint8_t* terrainWindow = nullptr;
-    const uint8_t* roadWindow = nullptr;
-    Culling terrainCulling;
-    Culling roadCulling;
     // The car scene and the scenery kinds already reported without a mesh.
     std::vector<const void*> reportedMissing;
 };

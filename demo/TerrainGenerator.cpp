@@ -2,20 +2,18 @@
 
 #include "engine/render/VLMScene.h"
 #include "engine/runtime/Effect.h"
+#include "engine/runtime/Rows.h"
 #include "engine/runtime/TrackInterpolate.h"
 #include "engine/runtime/TrackValue.h"
 #include "util/Assert.h"
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <thread>
 
 namespace {
 
-const int MS_PER_ROW = 50;
 const int NEUTRAL_HEIGHT = 127;
 const int ROAD_CAP = 126;
 const int DEFAULT_TILE = 2;
@@ -33,6 +31,16 @@ const uint8_t ROAD_TEXEL[TerrainGenerator::TEXEL_BYTES] = {127, 1, 8, 0};
 int truncToInt(double v)
 {
     return trackvalue::toInt(v, INT_MIN, INT_MAX);
+}
+
+// One sample of a Perlin or Billow module, set first.
+template <typename Module>
+double fractalSample(Module& module, double frequency, int octaves, double persistence, double x, double y)
+{
+    module.SetFrequency(frequency);
+    module.SetOctaveCount(octaves);
+    module.SetPersistence(persistence);
+    return module.GetValue(x, y, 0.0);
 }
 
 uint8_t lowByte(int v)
@@ -53,7 +61,7 @@ unsigned asUnsigned(float v)
 
 unsigned timeOfRow(unsigned row)
 {
-    return row * MS_PER_ROW;
+    return row * VLMPulsvek::MS_PER_ROW;
 }
 
 }
@@ -64,12 +72,14 @@ TerrainGenerator::TerrainGenerator(int width, int rows, int windowCount, int roa
       spriteScene(nullptr), spriteTexture(nullptr), tracks()
 {
     VLM_ASSERT(width > 0 && rows > 0 && windowCount > 0 && roadWidth > 0);
+    voronoi.EnableDistance(false);
 
     terrain.assign(static_cast<size_t>(totalRows) * width * TEXEL_BYTES, 0);
     allocProps();
     rowStamps.assign(totalRows, 0);
     scenery.resize(totalRows);
     collected.reset(new SceneryEntry[MAX_COLLECTED]);
+    profiles.resize(totalRows);
     rowNoise.assign(width, 0.0);
 
     randomColumns.resize(static_cast<size_t>(totalRows) * maxRandomPerRow);
@@ -164,31 +174,8 @@ int TerrainGenerator::getRandomColumn(unsigned row, int k) const
 void TerrainGenerator::generateAll()
 {
     requireTracks();
-    const unsigned total = static_cast<unsigned>(totalRows);
-    const size_t columns = static_cast<size_t>(width);
-    // Every row's noise first, in blocks of rows taken by whichever thread is free;
-    // each thread has modules of its own and writes only the rows it took.
-    std::unique_ptr<double[]> noise(new double[static_cast<size_t>(total) * columns]);
-    std::atomic<unsigned> nextBlock{0};
-    const unsigned blockRows = 64;
-    auto sampleBlocks = [&](NoiseModules& own) {
-        for (unsigned first = nextBlock.fetch_add(blockRows); first < total; first = nextBlock.fetch_add(blockRows))
-            for (unsigned row = first; row < std::min(total, first + blockRows); ++row)
-                sampleNoiseRow(row, own, noise.get() + row * columns);
-    };
-    const unsigned helpers = std::min(3u, std::max(1u, std::thread::hardware_concurrency()) - 1);
-    std::vector<std::thread> threads;
-    for (unsigned i = 0; i < helpers && blockRows * (i + 1) < total; ++i)
-        threads.emplace_back([&] {
-            NoiseModules own;
-            sampleBlocks(own);
-        });
-    sampleBlocks(modules);
-    for (std::thread& thread : threads)
-        thread.join();
-
-    for (unsigned row = 0; row < total; ++row) {
-        buildRow(row, noise.get() + row * columns);
+    for (unsigned row = 0; row < static_cast<unsigned>(totalRows); ++row) {
+        generateRow(row);
         placeScenery(row);
     }
 }
@@ -197,6 +184,7 @@ Spline& TerrainGenerator::buildProfile(unsigned row)
 {
     VLM_ASSERT(row < static_cast<unsigned>(totalRows));
     const unsigned t = timeOfRow(row);
+    Spline& profile = profiles[row];
     profile.clear();
     for (int k = 0; k < SPLINE_TRACKS; ++k)
         profile.addKey(static_cast<float>(k) * 0.25f, value(SPLINE_1 + k, t));
@@ -204,7 +192,7 @@ Spline& TerrainGenerator::buildProfile(unsigned row)
     return profile;
 }
 
-void TerrainGenerator::sampleNoiseRow(unsigned row, NoiseModules& m, double* out) const
+void TerrainGenerator::sampleNoiseRow(unsigned row, double* out)
 {
     const unsigned t = timeOfRow(row);
     const double frequency = trackvalue::bounded(value(NOISE_FREQ, t), MAX_NOISE_FREQUENCY);
@@ -213,35 +201,32 @@ void TerrainGenerator::sampleNoiseRow(unsigned row, NoiseModules& m, double* out
     const float displacement = value(NOISE_DISPL, t);
     // The noise library accepts 1 to 30 octaves.
     const int octaveCount = std::min(MAX_OCTAVES, std::max(1, truncToInt(octaves)));
-    const int type = truncToInt(std::floor(value(NOISE_TYPE, t)));
     const double y = static_cast<double>(row) / width;
 
-    switch (type) {
-    case 0:
-        m.perlin.SetFrequency(frequency);
-        m.perlin.SetOctaveCount(octaveCount);
-        m.perlin.SetPersistence(persistence);
-        m.row.perlin(m.perlin, width, y, out);
-        break;
-    case 1:
-        m.voronoi.SetFrequency(frequency);
-        m.voronoi.SetDisplacement(displacement);
-        m.row.voronoi(m.voronoi, width, y, out);
-        break;
-    case 2:
-        m.billow.SetFrequency(frequency);
-        m.billow.SetOctaveCount(octaveCount);
-        m.billow.SetPersistence(persistence);
-        m.row.billow(m.billow, width, y, out);
-        break;
-    case 3:
-        m.ridged.SetFrequency(frequency);
-        m.ridged.SetOctaveCount(octaveCount);
-        m.row.ridged(m.ridged, width, y, out);
-        break;
-    default:
-        std::fill(out, out + width, 0.0);
-        break;
+    for (int i = 0; i < width; ++i) {
+        const double x = static_cast<double>(i) / width;
+        const int type = truncToInt(std::floor(value(NOISE_TYPE, t)));
+        switch (type) {
+        case 0:
+            out[i] = fractalSample(perlin, frequency, octaveCount, persistence, x, y);
+            break;
+        case 1:
+            voronoi.SetFrequency(frequency);
+            voronoi.SetDisplacement(displacement);
+            out[i] = voronoi.GetValue(x, y, 0.0);
+            break;
+        case 2:
+            out[i] = fractalSample(billow, frequency, octaveCount, persistence, x, y);
+            break;
+        case 3:
+            ridged.SetFrequency(frequency);
+            ridged.SetOctaveCount(octaveCount);
+            out[i] = ridged.GetValue(x, y, 0.0);
+            break;
+        default:
+            out[i] = 0.0;
+            break;
+        }
     }
 }
 
@@ -249,7 +234,7 @@ void TerrainGenerator::generateRow(unsigned row)
 {
     VLM_ASSERT(row < static_cast<unsigned>(totalRows));
     requireTracks();
-    sampleNoiseRow(row, modules, rowNoise.data());
+    sampleNoiseRow(row, rowNoise.data());
     buildRow(row, rowNoise.data());
 }
 
@@ -263,7 +248,7 @@ void TerrainGenerator::buildRow(unsigned row, const double* noise)
     const float water = value(WATER_HEIGHT, t);
     const float add = value(NOISE_ADD, t);
     const float mult = value(NOISE_MULT, t);
-    buildProfile(row);
+    const Spline& profile = buildProfile(row);
 
     uint8_t bandTiles[BANDS];
     for (int band = 0; band < BANDS; ++band)

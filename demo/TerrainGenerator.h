@@ -4,7 +4,6 @@
 // (height, wall, road tile, 0) per road column and a list of scenery sprites.
 // Row r is read at the time r x 50 ms. The renderer takes windows of rows.
 
-#include "demo/NoiseRow.h"
 #include "demo/SceneryEntry.h"
 #include "demo/SceneryKind.h"
 #include "engine/runtime/Spline.h"
@@ -46,11 +45,9 @@ public:
     bool defineSceneryKinds();
 
     // Every row in ascending order, then its scenery. Every track must be set.
-    // The rows' noise is sampled on several threads first (the tracks are only
-    // read); the rows are then built one after the other.
     void generateAll();
     void generateRow(unsigned row);
-    // The cross-section of the row; valid until the next row's is built.
+    // The cross-section of the row, kept per row.
     Spline& buildProfile(unsigned row);
     void placeScenery(unsigned row);
 
@@ -138,17 +135,9 @@ private:
     void requireTracks() const;
     float value(int slot, unsigned timeMs) const;
     bool isRoadColumn(int column) const;
-    // Noise modules with their settings and scratch space: one set per thread.
-    struct NoiseModules {
-        NoiseModules() { voronoi.EnableDistance(false); }
-        noise::module::Perlin perlin;
-        noise::module::Voronoi voronoi;
-        noise::module::Billow billow;
-        noise::module::RidgedMulti ridged;
-        NoiseRow row;
-    };
-    // The noise of every column of the row, with the modules set for the row's time.
-    void sampleNoiseRow(unsigned row, NoiseModules& modules, double* out) const;
+    // The noise of every column of the row, each sample from its module set
+    // for the row's time.
+    void sampleNoiseRow(unsigned row, double* out);
     // The row's texels from its noise.
     void buildRow(unsigned row, const double* noise);
 
@@ -158,7 +147,10 @@ private:
     int roadWidth;
     int totalRows;
 
-    NoiseModules modules;
+    noise::module::Perlin perlin;
+    noise::module::Voronoi voronoi;
+    noise::module::Billow billow;
+    noise::module::RidgedMulti ridged;
 
     std::vector<uint8_t> terrain;
     std::vector<uint8_t> road;
@@ -171,8 +163,7 @@ private:
     std::vector<uint8_t> randomColumns;
     int maxRandomPerRow;
     std::vector<int> rowStamps;
-    // The cross-section of the row being generated (only one is needed at a time).
-    Spline profile;
+    std::vector<Spline> profiles;
     std::vector<double> rowNoise;
     int lastWindowStart;
     int generation;

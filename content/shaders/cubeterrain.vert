@@ -1,7 +1,7 @@
 #version 150
 // The road and terrain boxes. Each box is lifted to its cell's height, its
 // sides reach "wall" units down, and the grid bends along the road's course.
-// The mesh has 0.8 million vertices and is drawn twice a frame; the software
+// The mesh has 1.2 million vertices and is drawn twice a frame; the software
 // renderer shades vertices on one thread and pixels on all of them, so this
 // stage is kept to the lifting and what the pixels cannot do.
 in vec3 in_Position;

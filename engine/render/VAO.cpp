@@ -82,12 +82,6 @@ void VAO::mapArray(const void* data, const std::string& attribute, int component
     addMapping(new AttributeMapping(attribute, components, divisor, offset, buffer));
 }
 
-void VAO::mapArrayAsFloat(const void* data, const std::string& attribute, int components)
-{
-    mapArray(data, attribute, components, 0);
-    getMapping(attribute)->asFloat = true;
-}
-
 void VAO::addMapping(AttributeMapping* mapping)
 {
     defaultArray->addMapping(mapping);
@@ -105,17 +99,6 @@ void VAO::upload()
     vertexCount = buffers.empty() ? 0 : buffers.front()->getVertexCount();
     if (indexBuffer)
         indexBuffer->upload();
-}
-
-void VAO::releaseClientArrays()
-{
-    for (VBO* buffer : buffers)
-        buffer->releaseData();
-    if (indexBuffer)
-        indexBuffer->releaseData();
-    bufferByData.clear();
-    ownedFloats.clear();
-    ownedIndices.reset();
 }
 
 VertexArray* VAO::bind(Shader* shader)
@@ -170,11 +153,6 @@ VertexArray* VAO::createVertexArray(Shader* shader)
         case GL_UNSIGNED_BYTE:
         case GL_INT:
         case GL_UNSIGNED_INT:
-            if (mapping->asFloat) {
-                glVertexAttribPointer(location, mapping->components, buffer->getType(), GL_FALSE,
-                                      buffer->getStride(), offset);
-                break;
-            }
             glVertexAttribIPointer(location, mapping->components, buffer->getType(),
                                    buffer->getStride(), offset);
             break;

@@ -38,17 +38,11 @@ public:
 
     // Appends a named attribute at the buffer's running offset (interleaving).
     void mapArray(const void* data, const std::string& name, int components, int divisor);
-    // As mapArray, for integer data that the shader reads as float values.
-    void mapArrayAsFloat(const void* data, const std::string& name, int components);
     void addMapping(AttributeMapping* mapping);
     AttributeMapping* getMapping(const std::string& name) const;
     bool hasMapping(const std::string& name) const { return getMapping(name) != nullptr; }
 
     void upload();
-    // After the upload, for meshes only drawn from then on: forgets the client
-    // arrays (freeing those the mesh allocated); the buffers keep their contents
-    // and a later upload leaves them as they are.
-    void releaseClientArrays();
     // Binds the shader and this mesh's vertex-array object for it.
     VertexArray* bind(Shader* shader);
     VertexArray* createVertexArray(Shader* shader);

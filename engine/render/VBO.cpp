@@ -1,7 +1,6 @@
 #include "engine/render/VBO.h"
 
 #include "engine/render/VertexArray.h"
-#include "util/Assert.h"
 
 int glTypeSize(GLenum type)
 {
@@ -102,8 +101,6 @@ void VBO::unmap()
 
 void VBO::upload()
 {
-    if (released)
-        return;
     if (target == GL_ELEMENT_ARRAY_BUFFER)
         VertexArray::bindNone();
     bind();
@@ -117,14 +114,12 @@ int VBO::getVertexCount() const
 
 glm::vec3 VBO::readVec3(int vertex, int floatOffset) const
 {
-    VLM_ASSERT(data != nullptr);
     const float* f = static_cast<const float*>(data) + vertex * (stride / 4) + floatOffset;
     return glm::vec3(f[0], f[1], f[2]);
 }
 
 glm::vec2 VBO::readVec2(int vertex, int floatOffset) const
 {
-    VLM_ASSERT(data != nullptr);
     const float* f = static_cast<const float*>(data) + vertex * (stride / 4) + floatOffset;
     return glm::vec2(f[0], f[1]);
 }

@@ -25,13 +25,9 @@ public:
 
     int getElementSize() const { return glTypeSize(type); }
     int getByteSize() const { return glTypeSize(type) * count; }
-    // Copies the client array into the buffer; nothing once the array was released.
     void upload();
-    // Forgets the client array; the buffer keeps what was uploaded.
-    void releaseData() { data = nullptr; released = true; }
     // Whole vertices in the buffer; 0 while nothing is mapped on it.
     int getVertexCount() const;
-    // Not after releaseData.
     glm::vec3 readVec3(int vertex, int floatOffset) const;
     glm::vec2 readVec2(int vertex, int floatOffset) const;
 
@@ -56,5 +52,4 @@ private:
     int offset = 0;
     int stride = 0;
     void* data;
-    bool released = false;
 };

@@ -33,8 +33,6 @@ struct AttributeMapping {
     int components;
     int divisor;
     VBO* buffer;
-    // Integer values that reach the shader as floats (not normalised).
-    bool asFloat = false;
 };
 
 class VertexArray {

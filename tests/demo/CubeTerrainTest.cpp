@@ -6,12 +6,10 @@
 #include "engine/runtime/TrackInterpolate.h"
 
 #include <glm/geometric.hpp>
-#include <glm/gtc/matrix_transform.hpp>
 #include <glm/matrix.hpp>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -24,21 +22,17 @@ namespace {
 
 using Props = std::array<int, 4>;
 
-constexpr int CORNERS = CubeTerrain::VERTICES_PER_BOX;
-
-// The mesh of a few rows, with its vertices' positions and In_Props bytes;
-// a box's vertices are addressed by their place in the cube table.
+// The mesh of a few rows, with its vertices' positions and In_Props bytes.
 struct Boxes {
     Boxes(int width, int meshRows, bool road)
-        : width(width), floats(static_cast<size_t>(width * meshRows * CORNERS * 3)),
-          shape(static_cast<size_t>(width * meshRows * CORNERS * 8)),
-          props(static_cast<size_t>(width * meshRows * CORNERS * 4))
+        : width(width), floats(static_cast<size_t>(width * meshRows * 36 * 8)),
+          props(static_cast<size_t>(width * meshRows * 36 * 4))
     {
-        CubeTerrain::fillBoxes(floats.data(), shape.data(), props.data(), width, meshRows, road);
+        CubeTerrain::fillBoxes(floats.data(), props.data(), width, meshRows, road);
     }
     size_t index(int row, int column, int vertex) const
     {
-        return static_cast<size_t>((row * width + column) * CORNERS + CubeTerrain::boxIndices()[vertex]);
+        return static_cast<size_t>((row * width + column) * 36 + vertex);
     }
     Props propsAt(int row, int column, int vertex) const
     {
@@ -47,13 +41,12 @@ struct Boxes {
     }
     glm::vec3 position(int row, int column, int vertex) const
     {
-        const float* f = &floats[index(row, column, vertex) * 3];
+        const float* f = &floats[index(row, column, vertex) * 8];
         return {f[0], f[1], f[2]};
     }
 
     int width;
     std::vector<float> floats;
-    std::vector<int8_t> shape;
     std::vector<uint8_t> props;
 };
 
@@ -94,59 +87,16 @@ TEST(CubeTerrainMeshTest, BoxesFollowTheCubeTableCentredOnTheRoad)
 
     for (const Boxes* mesh : {&terrain, &road}) {
         const float half = static_cast<float>(mesh->width) * 0.5f;
-        const int boxes = static_cast<int>(mesh->floats.size() / 3 / CORNERS);
-        for (int b = 0; b < boxes; ++b) {
-            const int row = b / mesh->width;
-            const int column = b % mesh->width;
-            const glm::vec3 centre(static_cast<float>(column) - half + 0.5f, -0.5f, -static_cast<float>(row));
-            // Every vertex of the table, through the indices: the position,
-            // normal and uv come straight from the table, the padding is zero.
-            for (int i = 0; i < CubeTerrain::INDICES_PER_BOX; ++i) {
-                const size_t v = mesh->index(row, column, i);
-                const glm::vec3 table(CubeTerrain::cubeVertices[i][0], CubeTerrain::cubeVertices[i][1] + 0.5f,
-                                      CubeTerrain::cubeVertices[i][2]);
-                ASSERT_EQ(mesh->position(row, column, i), centre + table) << b << " " << i;
-                const int8_t* s = &mesh->shape[v * 8];
-                for (int k = 0; k < 3; ++k)
-                    ASSERT_EQ(s[k], CubeTerrain::cubeNormals[i][k]) << b << " " << i;
-                ASSERT_EQ(s[4], CubeTerrain::cubeUVs[i][0]) << b << " " << i;
-                ASSERT_EQ(s[5], CubeTerrain::cubeUVs[i][1]) << b << " " << i;
-                ASSERT_EQ(s[3] | s[6] | s[7], 0) << b << " " << i;
-            }
+        for (size_t v = 0; v < mesh->floats.size() / 8; ++v) {
+            const float* f = &mesh->floats[v * 8];
+            ASSERT_GE(f[0], -half);
+            ASSERT_LE(f[0], half);
+            ASSERT_TRUE(f[1] == 0.0f || f[1] == -1.0f);
+            // The normal and uv come straight from the table.
+            const int i = static_cast<int>(v % 36);
+            ASSERT_EQ(f[3], CubeTerrain::cubeNormals[i][0]);
+            ASSERT_EQ(f[7], CubeTerrain::cubeUVs[i][1]);
         }
-    }
-}
-
-// Drawn through a run's indices, the mesh gives the cube table's triangles of
-// the chosen faces, box after box, each in table order.
-TEST(CubeTerrainMeshTest, RunIndicesDrawTheChosenFacesOfEachBoxInTableOrder)
-{
-    const Boxes mesh(CubeTerrain::MAX_RUN_BOXES, 1, false);
-    const float half = static_cast<float>(CubeTerrain::MAX_RUN_BOXES) * 0.5f;
-    const int perSet = CubeTerrain::MAX_RUN_BOXES * CubeTerrain::INDICES_PER_BOX;
-    std::vector<unsigned int> indices(static_cast<size_t>((CubeTerrain::ALL_FACES + 1) * perSet));
-    CubeTerrain::fillRunIndices(indices.data());
-    for (int faces : {CubeTerrain::ALL_FACES, 0b100001, 0b010010, 0b000100}) {
-        const unsigned int* run = &indices[static_cast<size_t>(faces * perSet)];
-        for (int b = 0; b < CubeTerrain::MAX_RUN_BOXES; ++b)
-            for (int f = 0; f < CubeTerrain::BOX_FACES; ++f) {
-                if (!(faces & (1 << f)))
-                    continue;
-                for (int i = f * 6; i < f * 6 + 6; ++i) {
-                    const size_t v = *run++;
-                    // The corner's position, normal and uv are the table vertex's.
-                    const float* got = &mesh.floats[v * 3];
-                    const glm::vec3 want(static_cast<float>(b) - half + 0.5f + CubeTerrain::cubeVertices[i][0],
-                                         CubeTerrain::cubeVertices[i][1], CubeTerrain::cubeVertices[i][2]);
-                    ASSERT_EQ(glm::vec3(got[0], got[1], got[2]), want)
-                        << "faces " << faces << " box " << b << " vertex " << i;
-                    for (int k = 0; k < 3; ++k)
-                        ASSERT_EQ(mesh.shape[v * 8 + static_cast<size_t>(k)], CubeTerrain::cubeNormals[i][k])
-                            << "faces " << faces << " box " << b << " vertex " << i;
-                    ASSERT_EQ(mesh.shape[v * 8 + 4], CubeTerrain::cubeUVs[i][0]) << faces << " " << b << " " << i;
-                    ASSERT_EQ(mesh.shape[v * 8 + 5], CubeTerrain::cubeUVs[i][1]) << faces << " " << b << " " << i;
-                }
-            }
     }
 }
 
@@ -432,193 +382,4 @@ TEST(CubeTerrainEffectDeathTest, MissingOrMistypedParameterInstanceStops)
         "typed != NULL");
 }
 
-}
-
-namespace {
-
-// A window of boxes as the terrain shader places them: heights and walls
-// from the texels, the road's course from turn and hill at the corners' rows.
-struct Window {
-    Window(int width, int meshRows) : width(width), meshRows(meshRows), boxes(width, meshRows, false),
-        texels(static_cast<size_t>(width * meshRows * 4)), turn(static_cast<size_t>(meshRows + 2)),
-        hill(static_cast<size_t>(meshRows + 2))
-    {
-        for (int r = 0; r < meshRows; ++r)
-            for (int c = 0; c < width; ++c) {
-                uint8_t* t = &texels[static_cast<size_t>((r * width + c) * 4)];
-                // Hills and a deep wall here and there.
-                t[0] = static_cast<uint8_t>(120 + (c * 7 + r * 3) % 23);
-                t[1] = static_cast<uint8_t>((c + r) % 5 == 0 ? 30 : (c + r) % 3);
-            }
-        for (size_t i = 0; i < turn.size(); ++i) {
-            turn[i] = 12.0f * std::sin(static_cast<float>(i) * 0.11f + 2.0f);
-            hill[i] = 4.0f * std::cos(static_cast<float>(i) * 0.05f);
-        }
-    }
-
-    glm::vec3 vertex(int row, int column, int i) const
-    {
-        const Props p = boxes.propsAt(row, column, i);
-        const glm::vec3 m = boxes.position(row, column, i);
-        const uint8_t* t = &texels[static_cast<size_t>((p[1] * width + p[0]) * 4)];
-        const float wall = std::max(static_cast<float>(t[1]), 1.0f);
-        return {m.x + turn[static_cast<size_t>(p[3])], t[0] + m.y * wall + hill[static_cast<size_t>(p[3])], m.z};
-    }
-
-    // The faces the runs draw of each box (0 for a box left out).
-    std::vector<int> drawn(const glm::mat4& projection, const glm::mat4& view) const
-    {
-        const int blocks = (width + CubeTerrain::CULL_BLOCK - 1) / CubeTerrain::CULL_BLOCK;
-        std::vector<float> low(static_cast<size_t>(meshRows * blocks)), high(low.size());
-        CubeTerrain::blockHeights(texels.data(), width, meshRows, low.data(), high.data());
-        std::vector<int> first(low.size()), boxCount(low.size()), faces(low.size());
-        const int runs = CubeTerrain::visibleRuns(projection * view, view, low.data(), high.data(), width, meshRows,
-                                                  turn.data(), hill.data(), first.data(), boxCount.data(),
-                                                  faces.data());
-        std::vector<int> in(static_cast<size_t>(width * meshRows), 0);
-        int end = 0;
-        for (int k = 0; k < runs; ++k) {
-            EXPECT_GT(boxCount[k], 0);
-            EXPECT_LE(boxCount[k], CubeTerrain::MAX_RUN_BOXES);
-            EXPECT_GT(faces[k], 0);
-            EXPECT_LE(faces[k], CubeTerrain::ALL_FACES);
-            EXPECT_EQ(first[k] % CORNERS, 0);
-            // In mesh order, never overlapping.
-            EXPECT_GE(first[k], end);
-            end = first[k] + boxCount[k] * CORNERS;
-            for (int b = first[k] / CORNERS; b < end / CORNERS; ++b)
-                in[static_cast<size_t>(b)] = faces[k];
-        }
-        return in;
-    }
-
-    // Whether face f (0 to 5, in table order) of a box could show through
-    // clip from eye: one of its triangles in view and turned towards the eye.
-    bool faceCouldShow(int row, int column, int f, const glm::mat4& clip, const glm::vec3& eye) const
-    {
-        for (int t = 0; t < 2; ++t) {
-            glm::vec3 p[3];
-            int outside[6] = {0, 0, 0, 0, 0, 0};
-            for (int k = 0; k < 3; ++k) {
-                p[k] = vertex(row, column, f * 6 + t * 3 + k);
-                const glm::vec4 q = clip * glm::vec4(p[k], 1.0f);
-                for (int a = 0; a < 3; ++a) {
-                    outside[2 * a] += q[a] < -q.w;
-                    outside[2 * a + 1] += q[a] > q.w;
-                }
-            }
-            const bool hidden = *std::max_element(outside, outside + 6) == 3;
-            // Counter-clockwise seen from outside: the eye on the normal's side.
-            const bool towards = glm::dot(glm::cross(p[1] - p[0], p[2] - p[0]), eye - p[0]) > 0.0f;
-            if (!hidden && towards)
-                return true;
-        }
-        return false;
-    }
-
-    int width, meshRows;
-    Boxes boxes;
-    std::vector<uint8_t> texels;
-    std::vector<float> turn, hill;
-};
-
-}
-
-TEST(CubeTerrainCullingTest, BlockHeightsSpanTheBoxesFromTheirWallsBottomToTheirTop)
-{
-    // Two rows of ten columns: blocks of eight and of two.
-    std::vector<uint8_t> texels(2 * 10 * 4, 0);
-    auto cell = [&](int r, int c, int height, int wall) {
-        texels[static_cast<size_t>((r * 10 + c) * 4)] = static_cast<uint8_t>(height);
-        texels[static_cast<size_t>((r * 10 + c) * 4 + 1)] = static_cast<uint8_t>(wall);
-    };
-    for (int r = 0; r < 2; ++r)
-        for (int c = 0; c < 10; ++c)
-            cell(r, c, 100, 1);
-    cell(0, 3, 140, 2);  // the top of block 0
-    cell(0, 5, 90, 0);   // a wall of 0 is drawn 1 deep
-    cell(1, 9, 100, 60); // the bottom of row 1's second block
-    float low[4], high[4];
-    CubeTerrain::blockHeights(texels.data(), 10, 2, low, high);
-    EXPECT_EQ(low[0], 89.0f);
-    EXPECT_EQ(high[0], 140.0f);
-    EXPECT_EQ(low[1], 99.0f);
-    EXPECT_EQ(high[1], 100.0f);
-    EXPECT_EQ(low[2], 99.0f);
-    EXPECT_EQ(high[2], 100.0f);
-    EXPECT_EQ(low[3], 40.0f);
-    EXPECT_EQ(high[3], 100.0f);
-}
-
-// Every face that could show is drawn: a box is left out only when it lies
-// wholly outside a clip plane, a face only when it turns its back to the eye.
-TEST(CubeTerrainCullingTest, RunsDrawEveryFaceThatCouldShowAndLeaveOutOnlyHiddenOnes)
-{
-    const Window w(64, 60);
-    const glm::mat4 projection = glm::perspective(glm::radians(40.0f), 16.0f / 9.0f, 0.5f, 45.0f);
-    const glm::vec3 up(0, 1, 0);
-    const struct {
-        const char* what;
-        glm::mat4 view;
-    } cameras[] = {
-        {"forward from row 10", glm::lookAt(glm::vec3(0, 140, -10), glm::vec3(0, 130, -40), up)},
-        {"back from row 30, as the mirror", glm::lookAt(glm::vec3(3, 134, -30), glm::vec3(5, 132, 0), up)},
-        {"down from high above", glm::lookAt(glm::vec3(0, 190, -20), glm::vec3(0, 120, -26), up)},
-        {"sideways, low between the hills", glm::lookAt(glm::vec3(-8, 125, -25), glm::vec3(20, 128, -27), up)},
-        {"from below, as in a tunnel", glm::lookAt(glm::vec3(2, 100, -5), glm::vec3(-3, 112, -30), up)},
-    };
-    for (const auto& camera : cameras) {
-        const glm::mat4 clip = projection * camera.view;
-        const glm::vec3 eye(glm::inverse(camera.view)[3]);
-        const std::vector<int> drawn = w.drawn(projection, camera.view);
-        int keptFaces = 0;
-        int keptBoxes = 0;
-        for (int r = 0; r < w.meshRows; ++r)
-            for (int c = 0; c < w.width; ++c) {
-                const int faces = drawn[static_cast<size_t>(r * w.width + c)];
-                keptBoxes += faces != 0;
-                for (int f = 0; f < CubeTerrain::BOX_FACES; ++f) {
-                    const bool isDrawn = (faces & (1 << f)) != 0;
-                    keptFaces += isDrawn;
-                    if (w.faceCouldShow(r, c, f, clip, eye)) {
-                        EXPECT_TRUE(isDrawn) << camera.what << ": box " << r << "," << c << " face " << f
-                                             << " may show";
-                    }
-                }
-            }
-        // The culling does something: the far plane and the sides leave boxes
-        // out, and of the boxes kept a good part of the faces look away.
-        EXPECT_LT(keptBoxes, w.width * w.meshRows * 9 / 10) << camera.what;
-        EXPECT_GT(keptBoxes, 0) << camera.what;
-        EXPECT_LT(keptFaces * 2, keptBoxes * 9) << camera.what;
-    }
-}
-
-TEST(CubeTerrainCullingTest, AMirroredViewDrawsEveryFaceOfTheBoxesItKeeps)
-{
-    const Window w(32, 30);
-    const glm::mat4 projection = glm::perspective(glm::radians(40.0f), 2.0f, 0.5f, 60.0f);
-    const glm::mat4 view = glm::scale(glm::mat4(1.0f), glm::vec3(-1, 1, 1)) *
-                           glm::lookAt(glm::vec3(0, 140, -5), glm::vec3(0, 130, -30), glm::vec3(0, 1, 0));
-    const std::vector<int> drawn = w.drawn(projection, view);
-    int kept = 0;
-    for (int faces : drawn) {
-        if (faces != 0) {
-            ++kept;
-            EXPECT_EQ(faces, CubeTerrain::ALL_FACES);
-        }
-    }
-    EXPECT_GT(kept, 0);
-}
-
-TEST(CubeTerrainCullingTest, ACameraThatSeesNothingOfTheWindowDrawsNothing)
-{
-    const Window w(16, 20);
-    const glm::mat4 projection = glm::perspective(glm::radians(60.0f), 2.0f, 0.5f, 500.0f);
-    // Up into the sky, and away from the window along +z.
-    for (const glm::mat4& view : {glm::lookAt(glm::vec3(0, 200, -10), glm::vec3(0, 300, -10.5f), glm::vec3(0, 0, -1)),
-                                  glm::lookAt(glm::vec3(0, 130, 5), glm::vec3(0, 130, 50), glm::vec3(0, 1, 0))}) {
-        const std::vector<int> drawn = w.drawn(projection, view);
-        EXPECT_EQ(std::count(drawn.begin(), drawn.end(), 0), static_cast<long>(drawn.size()));
-    }
 }

@@ -405,8 +405,7 @@ TEST(TerrainGeneratorTest, NoiseTypesGiveDistinctRepeatableLandscapes)
 
 TEST(TerrainGeneratorTest, AllRowsAtOnceMatchRowByRow)
 {
-    // Enough rows for the noise to be sampled on several threads, every noise
-    // type in turn, and walls that reach back into the row before.
+    // Every noise type in turn, and walls that reach back into the row before.
     const int rows = 128;
     const int windows = 6;
     TerrainTracks tracks;
@@ -435,6 +434,28 @@ TEST(TerrainGeneratorTest, AllRowsAtOnceMatchRowByRow)
     for (unsigned row = 0; row < static_cast<unsigned>(rows * windows); row += 97)
         heights += std::abs(all.terrainTexel(row, 5)[0] - all.terrainTexel(row + 1, 90)[0]) > 0;
     EXPECT_GT(heights, 2);
+}
+
+// Each row keeps its own cross-section: building another row's leaves it as it was.
+TEST(TerrainGeneratorTest, EveryRowHasAProfileOfItsOwn)
+{
+    Landscape land;
+    const float values[3][5] = {{0, 4, 8, 4, 0}, {10, 0, -10, 0, 10}, {-3, -3, -3, -3, -3}};
+    const unsigned rowsOf[3] = {0, 6, 7};
+    for (int k = 0; k < 3; ++k)
+        for (int i = 0; i < 5; ++i)
+            land.tracks.set("spline_" + std::to_string(i + 1), values[k][i], rowsOf[k]);
+    Spline* profiles[3];
+    for (int k = 0; k < 3; ++k)
+        profiles[k] = &land.generator.buildProfile(rowsOf[k]);
+    EXPECT_NE(profiles[0], profiles[1]);
+    EXPECT_NE(profiles[1], profiles[2]);
+    // Built again, a row gives back its own profile.
+    EXPECT_EQ(&land.generator.buildProfile(rowsOf[1]), profiles[1]);
+    for (int k = 0; k < 3; ++k)
+        for (int i = 0; i < 5; ++i)
+            EXPECT_NEAR(profiles[k]->evaluate(static_cast<float>(i) * 0.25f), values[k][i], 1e-4f)
+                << "row " << rowsOf[k] << " key " << i;
 }
 
 TEST(TerrainGeneratorTest, TerrainWindowIsHandedOutOncePerStart)

@@ -197,8 +197,8 @@ TEST_F(CubeTerrainDrawTest, InitHandsTheInstancesOwnTracksToGeneratorAndRoad)
     ASSERT_NE(terrain, nullptr);
     EXPECT_EQ(terrain->getColumns(), 128);
     EXPECT_EQ(terrain->getRows(), 256);
-    EXPECT_EQ(terrain->getTerrainMesh()->getVertexCount(), 128 * 254 * CubeTerrain::VERTICES_PER_BOX);
-    EXPECT_EQ(terrain->getRoadMesh()->getVertexCount(), 8 * 254 * CubeTerrain::VERTICES_PER_BOX);
+    EXPECT_EQ(terrain->getTerrainMesh()->getVertexCount(), 128 * 254 * 36);
+    EXPECT_EQ(terrain->getRoadMesh()->getVertexCount(), 8 * 254 * 36);
     EXPECT_EQ(terrain->getTerrainData()->getHeight(), 256);
     EXPECT_EQ(terrain->getRoadData()->getHeight(), 254);
     EXPECT_EQ(terrain->getTurnMap()->getWidth(), 256);
@@ -493,9 +493,9 @@ TEST_F(CubeTerrainDrawTest, ShowArtFrames)
 
 }
 
-// The rear view is drawn in every frame, whatever the dashboard shows and
-// whether or not it runs.
-TEST_F(CubeTerrainDrawTest, TheMirrorIsDrawnInEveryFrameWhateverTheView)
+// The rear view is drawn every frame, whatever view the dashboard shows, and
+// the draw leaves the mirror buffer bound, depth testing off and culling on.
+TEST_F(CubeTerrainDrawTest, TheMirrorIsDrawnEveryFrameWhateverTheDashboardShows)
 {
     REQUIRE_GL();
     auto drive = makeDrive(1.0f);
@@ -516,6 +516,12 @@ TEST_F(CubeTerrainDrawTest, TheMirrorIsDrawnInEveryFrameWhateverTheView)
         const int before = renderStats.drawCalls;
         drive->draw(1000);
         const int draws = renderStats.drawCalls - before;
+        GLint bound = 0;
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
+        EXPECT_EQ(static_cast<GLuint>(bound), drive->mirror->getId()) << c.direction;
+        EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST)) << c.direction;
+        EXPECT_TRUE(glIsEnabled(GL_CULL_FACE)) << c.direction;
+        EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST)) << c.direction;
         const Pixels mirror = readFbo(drive->mirror);
         drive->endFrame();
         const Census rear = census(mirror, 256, 0, 128);
@@ -523,6 +529,36 @@ TEST_F(CubeTerrainDrawTest, TheMirrorIsDrawnInEveryFrameWhateverTheView)
         if (firstDraws < 0)
             firstDraws = draws;
         EXPECT_EQ(draws, firstDraws) << c.direction;
+        // Sky, road, terrain, car, the sprites, mirror road and terrain.
+        const int shown = drive->effect->getTerrain()->getGenerator()->getSceneryCount();
+        EXPECT_LE(draws, 6 + shown) << c.direction;
+        EXPECT_GE(draws, 6) << c.direction;
+    }
+}
+
+// The road pass sets the row's fraction every frame, also when the camera
+// sees nothing of the road, and the terrain draws with that frame's value.
+TEST_F(CubeTerrainDrawTest, TheRowFractionIsSetEveryFrame)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(1.0f);
+    Shader* shader = drive->shader("cubeterrain");
+    const GLint offset = glGetUniformLocation(shader->getProgramId(), "offset");
+    ASSERT_GE(offset, 0);
+    // position runs at one row per 50 ms; the car's camera, then one looking up
+    // into the sky (mode 3, the identity view), then the car's again.
+    const struct {
+        int t;
+        float camMode;
+        float frac;
+    } frames[] = {{1010, 1.0f, 0.2f}, {1035, 3.0f, 0.7f}, {1060, 3.0f, 0.2f}, {1090, 1.0f, 0.8f}};
+    for (const auto& f : frames) {
+        drive->effect->camModeTrack->getKeyframe(0)->value = f.camMode;
+        drive->draw(f.t);
+        drive->endFrame();
+        GLfloat value = -1.0f;
+        glGetUniformfv(shader->getProgramId(), offset, &value);
+        EXPECT_NEAR(value, f.frac, 1e-4f) << "at " << f.t;
     }
 }
 

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
-#include <memory>
-#include <vector>
 
 using rendertest::getInt;
 using rendertest::makeShader;
@@ -175,51 +173,6 @@ TEST_F(VAOTest, InterleavedFloatAndIntegerAttributesDraw)
     mesh.draw();
     expectNear(pixel(1, 1), {51, 102, 30, 43});
     expectNear(pixel(6, 2), {204, 153, 70, 250});
-    expectCacheMatchesGL();
-}
-
-TEST_F(VAOTest, ByteValuesReadAsFloatsAndDrawAfterTheArraysAreGone)
-{
-    // Signed bytes reach the shader as the same whole numbers in floats.
-    auto shader = makeShader(
-        "asfloat",
-        "#version 150\nin vec2 in_Position;\nin vec4 in_Shape;\nout vec4 vColor;\n"
-        "void main() {\n"
-        "  vColor = vec4(in_Shape.x == -1.0 ? 1.0 : 0.0, in_Shape.y == 1.0 ? 1.0 : 0.0,\n"
-        "                in_Shape.z == 0.0 ? 1.0 : 0.0, (in_Shape.w + 128.0) / 255.0);\n"
-        "  gl_Position = vec4(in_Position, 0.0, 1.0);\n"
-        "}\n",
-        colorFS);
-    auto mesh = std::make_unique<VAO>("shape");
-    std::vector<float> positions(12 * 2);
-    std::vector<int8_t> shape(12 * 4);
-    rectangle(-1, -1, 0, 1, positions.data(), 2);
-    rectangle(0, -1, 1, 1, positions.data() + 12, 2);
-    const int8_t halves[2][4] = {{-1, 1, 0, 127}, {1, -1, 5, -128}};
-    for (int v = 0; v < 12; ++v)
-        std::memcpy(&shape[static_cast<size_t>(v) * 4], halves[v / 6], 4);
-    mesh->createBuffer(GL_FLOAT, 24, positions.data(), GL_STATIC_DRAW);
-    mesh->createBuffer(GL_BYTE, 48, shape.data(), GL_STATIC_DRAW);
-    mesh->mapArray(positions.data(), "in_Position", 2, 0);
-    mesh->mapArrayAsFloat(shape.data(), "in_Shape", 4);
-    mesh->upload();
-    EXPECT_EQ(mesh->getVertexCount(), 12);
-
-    // The buffers keep what was uploaded once the client arrays are gone,
-    // also through a later upload.
-    mesh->releaseClientArrays();
-    positions.assign(positions.size(), 0.0f);
-    shape.assign(shape.size(), 0);
-    mesh->upload();
-    EXPECT_EQ(mesh->getVertexCount(), 12);
-    EXPECT_EQ(mesh->getBufferData(0), nullptr);
-
-    rendertest::RawTarget target(8, 4);
-    rendertest::clearTo(0, 0, 0, 0);
-    mesh->bind(shader.get());
-    mesh->draw();
-    expectNear(pixel(1, 1), {255, 255, 255, 255});
-    expectNear(pixel(6, 2), {0, 0, 0, 0});
     expectCacheMatchesGL();
 }
 
