@@ -214,7 +214,6 @@ private:
     // road pass sets the row's fraction and the sky image.
     void drawRoadAndTerrain(const Frame& frame, const glm::mat4& view, bool roadExtras);
     void drawTerrainPass(const TerrainPass& pass);
-    void prepareVertexArrays();
     // True the first time the mesh-less thing is seen (so it is reported once).
     bool firstMissing(const void* what);
 
@@ -270,7 +269,6 @@ private:
     TrackInterpolate* sScaleTrack;
 
     int uploadCount;
-    bool verticesPrepared = false;
     // The car scene and the scenery kinds already reported without a mesh.
     std::vector<const void*> reportedMissing;
 };

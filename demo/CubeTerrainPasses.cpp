@@ -51,8 +51,6 @@ struct CubeTerrain::Frame {
 void CubeTerrain::draw(FBO* target, int timeMs, float position, const glm::mat4& camera,
                        const glm::mat4& projection, bool lookBack, int lookBackRows)
 {
-    if (!verticesPrepared)
-        prepareVertexArrays();
     Frame frame{target, timeMs, camera, projection, 0, 0.0f, 0, glm::mat4(1.0f), glm::mat4(1.0f),
                 glm::mat3(1.0f), 0.0f, {0.0f, 0.0f}};
     placeFrame(frame, position, lookBack, lookBackRows);
@@ -306,19 +304,6 @@ float CubeTerrain::spriteScale(int placed, float rScale, float sScale)
     if (placed == 1)
         return sScale;
     return 1.0f;
-}
-
-void CubeTerrain::prepareVertexArrays()
-{
-    // Each mesh makes its vertex array for a shader the first time it is drawn
-    // with it: all of them now, not when a car or a sprite first comes in view.
-    if (car && car->getObjectCount() > 0 && car->getObject(0)->getMesh() && carShader)
-        car->getObject(0)->getMesh()->bind(carShader);
-    for (const std::vector<SceneryKind*>* kinds : {&generator->getRandomKinds(), &generator->getPlacedKinds()})
-        for (SceneryKind* kind : *kinds)
-            if (kind && kind->mesh && (kind->texture ? spriteShaderTex : spriteShader))
-                kind->mesh->bind(kind->texture ? spriteShaderTex : spriteShader);
-    verticesPrepared = true;
 }
 
 bool CubeTerrain::firstMissing(const void* what)

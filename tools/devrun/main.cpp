@@ -13,10 +13,11 @@
 // that the saved frame shows exactly T (for comparisons of pictures); it runs
 // on after the last shot. --every S draws one frame every S seconds of show
 // time (the clock jumps ahead after each frame), to pass over the whole
-// timeline quickly. --stats prints, at the end, the time from the start of
+// timeline quickly; with --still as well the clock stands between the steps,
+// so that every run draws the same moments. --stats prints, at the end, the time from the start of
 // the program to the first frame, the median and 90th percentile of the
 // frame times, the allocations (operator new) per frame after the first 20
-// frames, the program's own apart from the libraries' (the GL driver's shader
+// frames (or from --stats-from on, when that is later), the program's own apart from the libraries' (the GL driver's shader
 // compiler allocates so as well), and the resident memory at the first and
 // the last frame (with the environment variable DEVRUN_FRAMES set, every frame
 // time as well). --stats-from T takes the median and p90 over the frames from
@@ -293,8 +294,13 @@ public:
     {
         if (options.stats)
             measure(timeMs);
-        if (options.everyMs > 0)
+        if (options.everyMs > 0) {
+            // With --still the clock stands between the steps, so that every
+            // run draws the same moments.
+            if (options.still)
+                VLMPulsvek::timer->pause();
             VLMPulsvek::timer->setTimeMs(timeMs + options.everyMs);
+        }
         if (next >= options.shots.size())
             return;
         const Shot& shot = options.shots[next];
@@ -340,8 +346,8 @@ public:
             vlm::logLine("devrun: ", frameMs.size() + 1, " frames, median ", median, " ms, p90 ", p90, " ms");
         }
 #ifndef __SANITIZE_ADDRESS__
-        const long steady = static_cast<long>(frameMs.size()) - 21;
-        if (steady > 0)
+        const long steady = static_cast<long>(frameMs.size()) - countedFrom - 1;
+        if (steady > 0 && attributing)
             vlm::logLine("devrun: ", static_cast<double>(steadyAllocations - steadyLibrary) / steady,
                          " allocations per frame over ", steady, " frames in the program's own code, ",
                          static_cast<double>(steadyLibrary) / steady, " in libraries (the GL driver)");
@@ -368,15 +374,20 @@ private:
         } else {
             frameMs.push_back(std::chrono::duration<double, std::milli>(now - last).count());
         }
-        if (frames == 20) {
+        // Counting starts after 20 frames, or with the first measured frame
+        // when that comes later (the meshes' first draws make their vertex
+        // arrays: a warm-up before it takes them out of the count).
+        const bool measuring = options.statsFromMs < 0 || timeMs >= options.statsFromMs;
+        if (!attributing && frames >= 20 && measuring) {
 #ifndef __SANITIZE_ADDRESS__
             calledFromLibrary();  // its first call sets itself up
 #endif
             allocationsAt20 = allocations.load();
             libraryAt20 = libraryAllocations.load();
+            countedFrom = frames;
             attributing = true;
         }
-        if (frames > 20) {
+        if (attributing && frames > countedFrom) {
             steadyAllocations = allocations.load() - allocationsAt20;
             steadyLibrary = libraryAllocations.load() - libraryAt20;
         }
@@ -387,6 +398,7 @@ private:
     Clock::time_point last;
     long frames = 0;
     size_t firstMeasured = 0;
+    long countedFrom = 20;
     double firstFrameMs = 0;
     long firstKb = 0;
     long allocationsAt20 = 0;
