@@ -438,8 +438,8 @@ TEST_F(ArchiveFixture, AForgedMemberSizeCostsNoMoreMemoryThanItsData)
 }
 
 // Member lists of a few bytes that claim tables of gigabytes (the decoder would
-// clear them whole), or a packed list that would unpack to a gigabyte: refused
-// before the decoder reads them.
+// clear them whole), a packed list that would unpack to a gigabyte, a list
+// that says it takes terabytes: refused before the decoder reads them.
 TEST_F(ArchiveFixture, AMemberListThatClaimsMoreThanItHoldsIsRefused)
 {
     const std::string kept = std::string(PULSVEK_SOURCE_DIR) + "/tests/fuzz/regressions/archive/";
@@ -451,6 +451,7 @@ TEST_F(ArchiveFixture, AMemberListThatClaimsMoreThanItHoldsIsRefused)
         {"packed-list-claims-700M-streams.7z", "its member list claims more than 119 streams in 119 bytes"},
         {"packed-list-claims-50M-folders.7z", "its member list claims 50332617 folders in 35 bytes"},
         {"packed-list-unpacks-to-1GiB.7z", "its member list unpacks to 1073741824 bytes"},
+        {"list-size-asks-for-3TB.7z", "its member list takes 576460752303423523 bytes"},
     };
     const long before = peakResidentKb();
     for (const Case& c : cases) {
