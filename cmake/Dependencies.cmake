@@ -7,6 +7,8 @@ find_package(glm REQUIRED)
 find_package(DevIL REQUIRED)
 find_package(PNG REQUIRED)
 find_package(LibArchive REQUIRED)
+# The member list of a 7z archive is checked before libarchive reads it.
+find_package(LibLZMA REQUIRED)
 find_package(SDL2 REQUIRED)
 find_package(kissfft CONFIG REQUIRED COMPONENTS SHARED)
 find_package(Threads REQUIRED)

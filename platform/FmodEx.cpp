@@ -331,6 +331,8 @@ FMOD_RESULT FMOD_System_Init(FMOD_SYSTEM* system, int maxChannels, FMOD_INITFLAG
     if (maxChannels < 1)
         return FMOD_ERR_INVALID_PARAM;
     silenceAlsa();
+    // SIGINT and SIGTERM are the program's: SDL would turn them into events nobody reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Without SDL audio every channel is silent.
     system->sdlAudio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     system->initialised = true;

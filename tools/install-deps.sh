@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libglfw3-dev libglew-dev libglm-dev libgl1-mesa-dev libgl1-mesa-dri
   xvfb xauth x11-apps xdotool imagemagick
-  libdevil-dev libpng-dev libarchive-dev p7zip-full
+  libdevil-dev libpng-dev libarchive-dev liblzma-dev p7zip-full
   libnoise-dev libvpx-dev vpx-tools
   libfltk1.3-dev fluid
   libmpg123-dev libsdl2-dev libkissfft-dev lame sox libmp3lame-dev

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds the tests with AddressSanitizer and UndefinedBehaviorSanitizer and runs
-# them all (CPU, GL and end-to-end) under a virtual X server.
+# Installs what is missing, builds the tests with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs them all (CPU, GL and end-to-end) under a
+# virtual X server.
 # Extra arguments go to ctest, for example: tools/test.sh -L gl
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+tools/install-deps.sh
 build=${PULSVEK_TEST_BUILD:-build-test}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DPULSVEK_SANITIZE=ON -DPULSVEK_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
@@ -23,8 +25,9 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 xvfb-run -a -s "-screen 0 1280x720x24 -noreset" \
   ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
 
-# Without a choice of tests, every fuzz target runs for a short while as well
-# (tools/fuzz.sh runs them longer on request).
+# Without a choice of tests, the fuzz targets are built with libFuzzer as well
+# and replay their kept inputs: the same commit always gives the same result
+# (tools/fuzz.sh with a time fuzzes with random seeds, on request).
 if [ $# -eq 0 ]; then
-  tools/fuzz.sh "${PULSVEK_FUZZ_SECONDS:-10}"
+  tools/fuzz.sh --replay
 fi

@@ -1,5 +1,6 @@
 #include "util/Archive.h"
 
+#include "util/ArchiveHeader.h"
 #include "util/File.h"
 #include "util/Image.h"
 
@@ -288,6 +289,11 @@ int arc_open(const char* archiveName)
     state.problem = fileProblem(archiveName);
     if (!state.problem.empty())
         return 1;
+    const std::string list = archiveListProblem(archiveName);
+    if (!list.empty()) {
+        state.problem = "not a readable 7z archive (" + list + ")";
+        return 1;
+    }
     Reader reader;
     if (!reader.open(archiveName)) {
         state.problem = "not a readable 7z archive (" + reader.error() + ")";

@@ -11,6 +11,7 @@
 #include "engine/runtime/TrackManager.h"
 #include "engine/runtime/VLMIO.h"
 #include "platform/Glfw27.h"
+#include "platform/Signals.h"
 #include "util/Assert.h"
 #include "util/Log.h"
 #include "util/Memory.h"
@@ -130,6 +131,7 @@ void Demo::setCallbacks()
     glfw27::setKeyCallback(inputCallback);
     glfw27::setMouseButtonCallback(inputCallback);
     glfw27::setWindowCloseCallback(closeRequested);
+    signals::catchQuitSignals();
 }
 
 void Demo::run()
@@ -164,6 +166,9 @@ void Demo::run()
         markPass("buffer clears");
         glfw27::swapBuffers();
         markPass("swap");
+        // SIGINT and SIGTERM end the show as Escape does.
+        if (signals::quitRequested())
+            setQuitFlag(true);
         ++VLMPulsvek::frameCount;
         // The first frame ends the start-up.
         if (!settled) {

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -104,6 +105,12 @@ bool Child::waitForLine(const std::string& text, int timeoutMs)
     }
 }
 
+void Child::signal(int number)
+{
+    if (pid > 0)
+        kill(pid, number);
+}
+
 ChildResult Child::wait(int timeoutMs)
 {
     ChildResult result;
@@ -119,7 +126,9 @@ ChildResult Child::wait(int timeoutMs)
     if (result.timedOut)
         kill(pid, SIGKILL);
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) == pid)
+        result.peakResidentKb = usage.ru_maxrss;
     pid = -1;
     if (!result.timedOut && WIFEXITED(status))
         result.status = WEXITSTATUS(status);

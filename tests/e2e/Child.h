@@ -10,6 +10,7 @@ struct ChildResult {
     int status = -1;       // exit status; -1 when it did not exit by itself
     bool timedOut = false;
     std::string output;    // standard output and standard error, interleaved
+    long peakResidentKb = -1;  // the child's largest resident set
     std::vector<std::string> lines() const;
 };
 
@@ -25,6 +26,8 @@ public:
 
     // Reads output until a line equal to text has arrived; false after timeoutMs.
     bool waitForLine(const std::string& text, int timeoutMs);
+    // Sends the signal to the child.
+    void signal(int number);
     // Reads until the child exits; kills it after timeoutMs.
     ChildResult wait(int timeoutMs);
 

@@ -3,7 +3,8 @@
 // that lacks a name the production looks up, or track data that cannot be read
 // whole, ends the start by itself with status 1, a message naming the file and
 // the full shutdown log; track values that are not numbers, infinite or huge
-// still give a show that runs to its end.
+// still give a show that runs to its end. A forged archive fails the start in
+// bounded memory.
 
 #include "Child.h"
 #include "LogLines.h"
@@ -161,6 +162,27 @@ TEST_F(DamagedShow, TrackDataThatCannotBeReadWholeFailsTheStart)
     };
     for (const Case& c : cases)
         expectStartFailure(c.spoil, c.message, c.what, c.lastStart);
+}
+
+// A forged archive whose member list claims tens of millions of folders: the
+// start ends with the archive's message, in bounded memory.
+TEST_F(DamagedShow, AnArchiveWhoseListClaimsGigabytesFailsTheStartInBoundedMemory)
+{
+    testsupport::TempDir work;
+    fs::copy_file(std::string(PULSVEK_SOURCE_DIR) + "/tests/fuzz/regressions/archive/packed-list-claims-50M-folders.7z",
+                  work.file("resources.7z"));
+    const e2e::ChildResult result =
+        e2e::run({kDevrun, "--mode", "1", "--size", "160x90", "--start", "10", "--end", "11"}, work.path(), {}, 240000);
+    ASSERT_FALSE(result.timedOut) << result.output;
+    EXPECT_EQ(result.status, 1) << result.output;
+    const std::vector<std::string> lines = result.lines();
+    EXPECT_TRUE(e2e::contains(lines, "Archive 'resources.7z' could not be read : not a readable 7z archive (its "
+                                     "member list claims 50332617 folders in 35 bytes)"))
+        << result.output;
+    EXPECT_TRUE(e2e::inOrder(lines, e2e::shutdownLog())) << result.output;
+    EXPECT_FALSE(e2e::contains(lines, "[Demo Init]"));
+    EXPECT_GT(result.peakResidentKb, 0);
+    EXPECT_LT(result.peakResidentKb, 400L * 1024) << result.output;
 }
 
 // Every key of every parameter track set to one value: each conversion of a

@@ -1,6 +1,6 @@
 // The test production run end to end in child processes under the X server:
 // from its folders, from a "resources.7z" made by its packing command, ended
-// by Escape or by the window's close button, and failing cleanly on bad input.
+// by Escape, the window's close button or a signal, and failing cleanly on bad input.
 
 #include "Child.h"
 #include "LogLines.h"
@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -161,6 +162,28 @@ TEST_F(TestShow, EscapeAndTheCloseButtonEndTheShow)
         ASSERT_EQ(result.status, 0) << c.what << "\n" << result.output;
         const std::vector<std::string> lines = result.lines();
         EXPECT_TRUE(inOrder(lines, kShutdown)) << c.what << "\n" << result.output;
+        EXPECT_LT(durationMs(lines), 600000) << c.what << "\n" << result.output;
+    }
+}
+
+// SIGINT and SIGTERM, as from a terminal or a logout, end the show as Escape does.
+TEST_F(TestShow, InterruptAndTerminateEndTheShowWithItsShutdown)
+{
+    REQUIRE_DISPLAY();
+    struct Case {
+        const char* what;
+        int number;
+    } const cases[] = {{"SIGINT", SIGINT}, {"SIGTERM", SIGTERM}};
+    for (const Case& c : cases) {
+        e2e::Child child({kShow, "0", "10:00:000", "show " + std::to_string(getpid()) + " " + c.what}, dir.path());
+        ASSERT_TRUE(child.waitForLine("[Demo Init]", 120000)) << c.what;
+        child.signal(c.number);
+        const e2e::ChildResult result = child.wait(120000);
+        ASSERT_FALSE(result.timedOut) << c.what << "\n" << result.output;
+        EXPECT_EQ(result.status, 0) << c.what << "\n" << result.output;
+        const std::vector<std::string> lines = result.lines();
+        EXPECT_TRUE(inOrder(lines, kShutdown)) << c.what << "\n" << result.output;
+        EXPECT_TRUE(anyStartsWith(lines, "Average FPS = ")) << c.what << "\n" << result.output;
         EXPECT_LT(durationMs(lines), 600000) << c.what << "\n" << result.output;
     }
 }

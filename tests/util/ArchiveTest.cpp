@@ -436,3 +436,29 @@ TEST_F(ArchiveFixture, AForgedMemberSizeCostsNoMoreMemoryThanItsData)
     arc_close();
     EXPECT_LT(peakResidentKb() - before, 256L * 1024);
 }
+
+// Member lists of a few bytes that claim tables of gigabytes (the decoder would
+// clear them whole), a packed list that would unpack to a gigabyte, a list
+// that says it takes terabytes: refused before the decoder reads them.
+TEST_F(ArchiveFixture, AMemberListThatClaimsMoreThanItHoldsIsRefused)
+{
+    const std::string kept = std::string(PULSVEK_SOURCE_DIR) + "/tests/fuzz/regressions/archive/";
+    struct Case {
+        const char* file;
+        const char* problem;
+    } const cases[] = {
+        {"list-claims-700M-streams.7z", "its member list claims more than 263 streams in 263 bytes"},
+        {"packed-list-claims-700M-streams.7z", "its member list claims more than 119 streams in 119 bytes"},
+        {"packed-list-claims-50M-folders.7z", "its member list claims 50332617 folders in 35 bytes"},
+        {"packed-list-unpacks-to-1GiB.7z", "its member list unpacks to 1073741824 bytes"},
+        {"list-size-asks-for-3TB.7z", "its member list takes 576460752303423523 bytes"},
+    };
+    const long before = peakResidentKb();
+    for (const Case& c : cases) {
+        EXPECT_EQ(arc_open((kept + c.file).c_str()), 1) << c.file;
+        EXPECT_EQ(arc_problem(), std::string("not a readable 7z archive (") + c.problem + ")") << c.file;
+        EXPECT_EQ(arc_find("f"), -1) << c.file;
+        arc_close();
+    }
+    EXPECT_LT(peakResidentKb() - before, 256L * 1024);
+}
