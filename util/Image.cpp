@@ -82,6 +82,11 @@ bool decodePng(const unsigned char* bytes, size_t size, Decoded& out)
         return false;
     }
     png_set_read_fn(png, &input, readPngBytes);
+#ifdef PNG_IGNORE_ADLER32
+    // Damage to the image data is caught by the chunks' check sums; the
+    // stream's own second check sum over the inflated bytes is not computed.
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
     png_set_user_limits(png, maxPngSide, maxPngSide);
     png_read_info(png, info);
 

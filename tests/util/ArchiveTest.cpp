@@ -12,6 +12,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -96,6 +98,12 @@ std::string forgedSize(const std::string& stored, unsigned char actual, uint64_t
     putLE(out, 28, crc32(header, 0, header.size()), 4);
     putLE(out, 8, crc32(out, 12, 20), 4);
     return out;
+}
+
+size_t threadsOfThisProcess()
+{
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                             std::filesystem::directory_iterator()));
 }
 
 long peakResidentKb()
@@ -349,7 +357,11 @@ TEST_F(ArchiveFixture, MembersReadInAnyOrderAfreshEveryTime)
     members.push_back({"last large", patterned((3u << 20) + 5, 13)});
     const std::string path = dir.file("many.7z");
     testsupport::write7z(path, members, "lzma2");
+    const size_t threadsAtOpen = threadsOfThisProcess();
     ASSERT_EQ(arc_open(path.c_str()), 0);
+
+    // All of it on the caller's thread: opening starts no thread of its own.
+    EXPECT_EQ(threadsOfThisProcess(), threadsAtOpen);
 
     // Backwards, forwards and from the middle: each member is reached alone.
     for (size_t i = members.size(); i-- > 0;)
