@@ -3,11 +3,11 @@
 
 namespace vlm {
 
-// For the start-up: freed buffers of 256 KiB and more go back to the system at
-// once; smaller ones, of which the driver's shader compilations make and free
-// a great many, are reused from the heap instead of being mapped afresh (every
-// fresh page costs a fault). The heap keeps its free pages until the loading
-// ends (returnFreeMemory).
+// For the start-up: buffers under 16 MiB (decoded pictures, archive members,
+// the driver's many compilation buffers) come from the heap and are reused
+// there once freed, instead of being mapped afresh (every fresh page costs a
+// fault). The heap keeps its free pages until the loading ends
+// (returnFreeMemory hands them back).
 void configureStartupHeap();
 // After the start-up (the first frame): the heap's free pages, those of every
 // thread's arena too, go back to the system; from then on large buffers come
