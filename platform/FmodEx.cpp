@@ -398,27 +398,6 @@ FMOD_RESULT FMOD_System_CreateSound(FMOD_SYSTEM* system, const char* name_or_dat
     return FMOD_OK;
 }
 
-FMOD_RESULT fmodex::createSound(FMOD_SYSTEM* system, DecodedAudio&& audio, FMOD_SOUND** sound)
-{
-    if (sound)
-        *sound = nullptr;
-    if (!system)
-        return FMOD_ERR_INVALID_HANDLE;
-    if (!system->initialised)
-        return FMOD_ERR_UNINITIALIZED;
-    if (!sound)
-        return FMOD_ERR_INVALID_PARAM;
-    if (audio.frames == 0 || audio.channels < 1 || audio.channels > 2 || audio.rate <= 0 ||
-        audio.samples.size() != audio.frames * static_cast<uint64_t>(audio.channels))
-        return FMOD_ERR_FORMAT;
-    auto made = std::make_unique<FMOD_SOUND>();
-    static_cast<DecodedAudio&>(*made) = std::move(audio);
-    made->system = system;
-    *sound = made.get();
-    system->sounds.push_back(std::move(made));
-    return FMOD_OK;
-}
-
 FMOD_RESULT FMOD_System_PlaySound(FMOD_SYSTEM* system, FMOD_CHANNELINDEX channelid,
                                   FMOD_SOUND* sound, FMOD_BOOL paused, FMOD_CHANNEL** channel)
 {

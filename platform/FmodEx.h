@@ -121,9 +121,6 @@ struct DecodedAudio {
 // it: FMOD_ERR_FORMAT when no audio comes out, FMOD_ERR_MEMORY when it would
 // run past the bound. out holds the sound only when FMOD_OK is returned.
 FMOD_RESULT decodeMp3(const unsigned char* data, size_t size, DecodedAudio& out);
-// Makes the decoded audio a sound of the system, as FMOD_System_CreateSound
-// does with what it decodes; the decoding may have run on any thread.
-FMOD_RESULT createSound(FMOD_SYSTEM* system, DecodedAudio&& audio, FMOD_SOUND** sound);
 // Reads the file whole, then decodes it as decodeMp3 does; FMOD_ERR_FILE_NOTFOUND
 // or FMOD_ERR_FILE_BAD when it cannot be read.
 FMOD_RESULT decodeMp3File(const char* path, DecodedAudio& out);

@@ -6,16 +6,11 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <sys/mman.h>
 
-#include <algorithm>
-#include <atomic>
 #include <climits>
-#include <condition_variable>
-#include <cstring>
 #include <filesystem>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -24,6 +19,16 @@ struct Member {
     std::string name;
     int size;     // -1 when the member cannot be extracted (folder, unknown or huge size)
 };
+
+struct ArchiveState {
+    bool open = false;
+    std::string path;
+    std::vector<Member> members;
+    int lastSize = -1;
+    std::string problem;  // why the archive or one of its members could not be read
+};
+
+ArchiveState state;
 
 struct Reader {
     archive* a;
@@ -38,6 +43,20 @@ struct Reader {
         return text && *text ? text : "unknown error";
     }
 };
+
+// Why a file cannot be an archive before the decoder looks at it; empty when it may be one.
+std::string fileProblem(const char* path)
+{
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status))
+        return "file not found";
+    if (!std::filesystem::is_regular_file(status))
+        return "not a file";
+    if (std::filesystem::file_size(path, ec) == 0 && !ec)
+        return "file is empty";
+    return "";
+}
 
 std::string entryName(archive_entry* entry)
 {
@@ -55,227 +74,6 @@ int entrySize(archive_entry* entry)
     if (size < 0 || size > INT_MAX)
         return -1;
     return static_cast<int>(size);
-}
-
-// Reads the rest of the current member (size bytes, as listed) into out and
-// past its end, where the check sum is tested; empty on success, else why not.
-// out grows with the data as it arrives, so a member whose listed size is
-// forged costs no more memory than the data behind it.
-std::string readMember(Reader& reader, std::vector<char>& out, int size, const std::atomic<bool>* stop)
-{
-    constexpr int kBlock = 1 << 20;
-    out.clear();
-    out.reserve(static_cast<size_t>(std::min(size, 64 * kBlock)));
-    int got = 0;
-    while (got < size) {
-        if (stop && stop->load())
-            return "stopped";
-        const int want = std::min(size - got, kBlock);
-        out.resize(static_cast<size_t>(got + want));
-        la_ssize_t r = archive_read_data(reader.a, out.data() + got, static_cast<size_t>(want));
-        if (r <= 0)
-            return r < 0 ? reader.error() : "data cut short";
-        got += static_cast<int>(r);
-        out.resize(static_cast<size_t>(got));
-    }
-    // A corrupt member reports it only here, after its bytes were delivered.
-    unsigned char extra;
-    la_ssize_t tail = archive_read_data(reader.a, &extra, 1);
-    if (tail != 0)
-        return tail < 0 ? reader.error() : "more data than listed";
-    return "";
-}
-
-// What the one pass over the archive made of a member; "alone": asked for
-// before the pass came to it, and large, so read by the asker while the pass
-// goes on with the others.
-enum class Decoded { pending, ready, taken, failed, alone };
-
-// Members at least this large are read alone when asked for ahead of the pass:
-// their decoding then runs beside the pass instead of after all before them.
-constexpr int kAloneBytes = 1 << 20;
-
-// One pass over the whole archive on a thread of its own, decoding every member
-// in the order they are stored, so that each is read once however many are
-// asked for and in whatever order. A member it could not read, and every one
-// after it, is left to a reader of its own (extractAlone), as is a large member
-// asked for early.
-class Pass {
-public:
-    Pass(std::string path, const std::vector<Member>& members)
-        : path(std::move(path)), members(members), bytes(members.size()), states(members.size(), Decoded::pending)
-    {
-        worker = std::thread([this] { run(); });
-    }
-    ~Pass()
-    {
-        stop = true;
-        worker.join();
-    }
-    Pass(const Pass&) = delete;
-    Pass& operator=(const Pass&) = delete;
-
-    // Waits for the member; false when the pass did not deliver it. With take the
-    // bytes move out and a later call reads the member alone.
-    bool get(int index, std::vector<char>& out, bool take)
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        const size_t i = static_cast<size_t>(index);
-        if (states[i] == Decoded::pending && static_cast<int>(i) > started && members[i].size >= kAloneBytes) {
-            states[i] = Decoded::alone;
-            return false;
-        }
-        changed.wait(lock, [&] { return states[i] != Decoded::pending; });
-        if (states[i] != Decoded::ready)
-            return false;
-        if (take) {
-            out = std::move(bytes[i]);
-            bytes[i] = std::vector<char>();
-            states[i] = Decoded::taken;
-        } else {
-            out = bytes[i];
-        }
-        return true;
-    }
-
-private:
-    void run()
-    {
-        Reader reader;
-        size_t next = 0;
-        if (reader.open(path)) {
-            archive_entry* entry = nullptr;
-            for (; next < members.size() && !stop; ++next) {
-                if (archive_read_next_header(reader.a, &entry) < ARCHIVE_WARN)
-                    break;
-                const Member& m = members[next];
-                // The archive file may have changed since it was listed.
-                if (entryName(entry) != m.name || entrySize(entry) != m.size)
-                    break;
-                {
-                    std::lock_guard<std::mutex> lock(mutex);
-                    started = static_cast<int>(next);
-                    if (states[next] == Decoded::alone)
-                        continue;
-                }
-                std::vector<char> data;
-                if (m.size > 0 && !readMember(reader, data, m.size, &stop).empty())
-                    break;
-                std::lock_guard<std::mutex> lock(mutex);
-                bytes[next] = std::move(data);
-                states[next] = m.size >= 0 ? Decoded::ready : Decoded::failed;
-                changed.notify_all();
-            }
-        }
-        std::lock_guard<std::mutex> lock(mutex);
-        for (; next < members.size(); ++next)
-            states[next] = Decoded::failed;
-        changed.notify_all();
-    }
-
-    const std::string path;
-    const std::vector<Member> members;
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<std::vector<char>> bytes;
-    std::vector<Decoded> states;
-    // The member the pass reads (or last read); -1 before the first.
-    int started = -1;
-    std::atomic<bool> stop{false};
-    std::thread worker;
-};
-
-struct ArchiveState {
-    bool open = false;
-    std::string path;
-    std::vector<Member> members;
-    int lastSize = -1;
-    std::string problem;  // why the archive or one of its members could not be read
-    std::unique_ptr<Pass> pass;
-};
-
-ArchiveState state;
-// Guards state's problem and lastSize; the rest changes only in arc_open and
-// arc_close, which no other call may overlap.
-std::mutex stateMutex;
-
-// Why a file cannot be an archive before the decoder looks at it; empty when it may be one.
-std::string fileProblem(const char* path)
-{
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status))
-        return "file not found";
-    if (!std::filesystem::is_regular_file(status))
-        return "not a file";
-    if (std::filesystem::file_size(path, ec) == 0 && !ec)
-        return "file is empty";
-    return "";
-}
-
-// Index of the first extractable member of that name, or -1.
-int indexOf(const char* name)
-{
-    if (!name)
-        return -1;
-    for (size_t i = 0; i < state.members.size(); ++i) {
-        const Member& m = state.members[i];
-        if (m.size >= 0 && m.name == name)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-// The first member that cannot be read is the one remembered.
-void noteDamage(const char* name, const std::string& why)
-{
-    std::lock_guard<std::mutex> lock(stateMutex);
-    if (state.problem.empty())
-        state.problem = "member '" + std::string(name) + "' cannot be read (" + why + ")";
-}
-
-// Reads member index with a reader of its own, from the start of the archive.
-bool extractAlone(int index, std::vector<char>& out)
-{
-    const Member& m = state.members[static_cast<size_t>(index)];
-    const char* name = m.name.c_str();
-    Reader reader;
-    if (!reader.open(state.path)) {
-        noteDamage(name, reader.error());
-        return false;
-    }
-    archive_entry* entry = nullptr;
-    for (int i = 0; i <= index; ++i) {
-        if (archive_read_next_header(reader.a, &entry) < ARCHIVE_WARN) {
-            noteDamage(name, reader.error());
-            return false;
-        }
-    }
-    if (entryName(entry) != m.name || entrySize(entry) != m.size) {
-        noteDamage(name, "the archive changed");
-        return false;
-    }
-    const std::string why = readMember(reader, out, m.size, nullptr);
-    if (!why.empty()) {
-        noteDamage(name, why);
-        return false;
-    }
-    return true;
-}
-
-// The member's bytes, from the pass or read alone; false when it is unknown or unreadable.
-bool memberBytes(const char* name, std::vector<char>& out, bool take)
-{
-    const int index = indexOf(name);
-    if (index < 0 || !state.open)
-        return false;
-    if (state.pass && state.pass->get(index, out, take))
-        return true;
-    if (!extractAlone(index, out)) {
-        out.clear();
-        return false;
-    }
-    return true;
 }
 
 }
@@ -314,60 +112,80 @@ int arc_open(const char* archiveName)
     state.open = true;
     state.path = archiveName;
     state.members = std::move(members);
-    state.pass = std::make_unique<Pass>(state.path, state.members);
     return 0;
 }
 
 int arc_find(const char* name)
 {
-    const int index = indexOf(name);
-    if (index >= 0) {
-        std::lock_guard<std::mutex> lock(stateMutex);
-        state.lastSize = state.members[static_cast<size_t>(index)].size;
+    if (!name)
+        return -1;
+    for (size_t i = 0; i < state.members.size(); ++i) {
+        const Member& m = state.members[i];
+        if (m.size >= 0 && m.name == name) {
+            state.lastSize = m.size;
+            return static_cast<int>(i);
+        }
     }
-    return index;
+    return -1;
 }
 
 int arc_size(const char* name)
 {
-    const int index = indexOf(name);
-    return index < 0 ? -1 : state.members[static_cast<size_t>(index)].size;
+    return arc_find(name) < 0 ? -1 : state.lastSize;
 }
 
 int arc_extract(const char* name, unsigned char* destination)
 {
-    {
-        std::lock_guard<std::mutex> lock(stateMutex);
-        state.lastSize = -1;
-    }
-    const int size = arc_size(name);
-    if (size < 0 || !state.open)
+    state.lastSize = -1;
+    int index = arc_find(name);
+    if (index < 0 || !state.open)
         return 1;
+    const int size = state.lastSize;
     if (size > 0 && !destination)
         return 1;
-    std::vector<char> bytes;
-    if (!memberBytes(name, bytes, false))
-        return 1;
-    if (size > 0)
-        std::memcpy(destination, bytes.data(), static_cast<size_t>(size));
-    return 0;
-}
 
-bool arc_take(const char* name, std::vector<char>& bytes)
-{
-    bytes.clear();
-    return memberBytes(name, bytes, true);
+    // A fresh decoder for every extraction. The archive is non-solid: the
+    // members before this one are stepped over without being decoded.
+    Reader reader;
+    // The first member that cannot be read is the one remembered.
+    auto damaged = [&](const std::string& why) {
+        if (state.problem.empty())
+            state.problem = "member '" + std::string(name) + "' cannot be read (" + why + ")";
+        return 1;
+    };
+    if (!reader.open(state.path))
+        return damaged(reader.error());
+    archive_entry* entry = nullptr;
+    for (int i = 0; i <= index; ++i)
+        if (archive_read_next_header(reader.a, &entry) < ARCHIVE_WARN)
+            return damaged(reader.error());
+    // The archive file may have changed since it was listed.
+    if (entryName(entry) != name || entrySize(entry) != size)
+        return damaged("the archive changed");
+
+    int got = 0;
+    while (got < size) {
+        la_ssize_t r = archive_read_data(reader.a, destination + got, static_cast<size_t>(size - got));
+        if (r <= 0)
+            return damaged(r < 0 ? reader.error() : "data cut short");
+        got += static_cast<int>(r);
+    }
+    // The check sum is tested when the end is reached: a corrupt member reports it
+    // only here, after its bytes were delivered.
+    unsigned char extra;
+    la_ssize_t tail = archive_read_data(reader.a, &extra, 1);
+    if (tail != 0)
+        return damaged(tail < 0 ? reader.error() : "more data than listed");
+    return 0;
 }
 
 std::string arc_problem()
 {
-    std::lock_guard<std::mutex> lock(stateMutex);
     return state.problem;
 }
 
 void arc_close()
 {
-    state.pass.reset();
     state.open = false;
     state.path.clear();
     state.members.clear();
@@ -388,31 +206,66 @@ namespace {
 
 enum class Extracted { missing, failed, ok };
 
-Extracted takeMember(const std::string& name, std::vector<char>& bytes)
+// Room for a member of its listed size whose pages become resident only as the
+// decoder fills them: a size forged in the header costs no more memory than
+// the data behind it.
+class MemberBuffer {
+public:
+    explicit MemberBuffer(int size) : size(static_cast<size_t>(size))
+    {
+        if (this->size == 0)
+            return;
+        void* p = mmap(nullptr, this->size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        bytes = p == MAP_FAILED ? nullptr : static_cast<unsigned char*>(p);
+    }
+    ~MemberBuffer()
+    {
+        if (bytes)
+            munmap(bytes, size);
+    }
+    MemberBuffer(const MemberBuffer&) = delete;
+    MemberBuffer& operator=(const MemberBuffer&) = delete;
+    bool ready() const { return bytes || size == 0; }
+    unsigned char* data() { return bytes ? bytes : &empty; }
+    int length() const { return static_cast<int>(size); }
+
+private:
+    size_t size;
+    unsigned char* bytes = nullptr;
+    unsigned char empty = 0;
+};
+
+Extracted extractMember(const std::string& name, std::unique_ptr<MemberBuffer>& bytes)
 {
-    if (arc_size(name.c_str()) < 0)
+    const int size = arc_size(name.c_str());
+    if (size < 0)
         return Extracted::missing;
-    return arc_take(name.c_str(), bytes) ? Extracted::ok : Extracted::failed;
+    bytes = std::make_unique<MemberBuffer>(size);
+    if (!bytes->ready() || arc_extract(name.c_str(), bytes->data()) != 0) {
+        bytes.reset();
+        return Extracted::failed;
+    }
+    return Extracted::ok;
 }
 
 }
 
 bool loadFromArchive(File& file)
 {
-    std::vector<char> bytes;
-    if (takeMember(file.getPath(), bytes) != Extracted::ok) {
+    std::unique_ptr<MemberBuffer> bytes;
+    if (extractMember(file.getPath(), bytes) != Extracted::ok) {
         file.setOpened(false);
         return false;
     }
-    file.appendData(std::move(bytes));
+    file.appendBytes(bytes->data(), static_cast<size_t>(bytes->length()));
     file.setOpened(true);
     return true;
 }
 
 bool loadFromArchive(Image& image)
 {
-    std::vector<char> bytes;
-    switch (takeMember(image.getFilename(), bytes)) {
+    std::unique_ptr<MemberBuffer> bytes;
+    switch (extractMember(image.getFilename(), bytes)) {
     case Extracted::missing:
         image.setLoaded(false);
         return false;
@@ -421,6 +274,6 @@ bool loadFromArchive(Image& image)
     case Extracted::ok:
         break;
     }
-    image.loadFromMemory(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
+    image.loadFromMemory(bytes->data(), bytes->length());
     return true;
 }

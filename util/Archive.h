@@ -1,11 +1,9 @@
 #pragma once
 // One process-wide 7z archive, members found by exact, case-sensitive name and
-// extracted whole into memory. Once open, a thread of its own decodes every
-// member in one pass, in the order they are stored; a request waits for its
-// member, and one the pass could not read is read again alone.
+// extracted whole into memory. Every extraction decodes its member afresh;
+// nothing decoded is kept. Not re-entrant: one caller, one thread.
 
 #include <string>
-#include <vector>
 
 class File;
 class Image;
@@ -19,12 +17,10 @@ int arc_find(const char* name);
 // Size of the named member, or -1.
 int arc_size(const char* name);
 // Decodes the named member into destination (at least arc_size bytes): 0 on
-// success, 1 when the name is unknown or the data is corrupt or short.
+// success, 1 when the name is unknown or the data is corrupt or short. The
+// bytes are written as they are decoded: only as much of destination is
+// touched as the archive really holds.
 int arc_extract(const char* name, unsigned char* destination);
-// Moves the named member's bytes out (a later call reads it again): false when
-// the name is unknown or the data is corrupt or short. Every call here may come
-// from any thread while the archive stays open.
-bool arc_take(const char* name, std::vector<char>& bytes);
 // Safe to call when nothing is open.
 void arc_close();
 // Why the last arc_open failed, or else why the first member that failed to

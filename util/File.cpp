@@ -198,23 +198,6 @@ void File::appendBytes(const void* bytes, size_t count)
     data.insert(data.end(), first, first + count);
 }
 
-void File::appendData(std::vector<char>&& bytes)
-{
-    if (data.empty())
-        data = std::move(bytes);
-    else
-        data.insert(data.end(), bytes.begin(), bytes.end());
-    bytes.clear();
-}
-
-std::vector<char> File::releaseData()
-{
-    std::vector<char> out = std::move(data);
-    data.clear();
-    position = 0;
-    return out;
-}
-
 void File::appendUInt(unsigned int value)
 {
     data.push_back(static_cast<char>(value & 0xFFu));

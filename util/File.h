@@ -44,17 +44,14 @@ public:
     std::string readString();
 
     void appendByte(char value);
+    // Appends count bytes in one block.
     void appendBytes(const void* bytes, size_t count);
-    // Appends the bytes; into an empty file they move without a copy.
-    void appendData(std::vector<char>&& bytes);
     void appendInt(int value);
     void appendUInt(unsigned int value);
     void appendFloat(float value);
     void appendString(const std::string& text);
 
     std::vector<char> getData() const { return data; }
-    // Moves the bytes out; the file is empty afterwards.
-    std::vector<char> releaseData();
     std::vector<unsigned char> getBytes() const;
     std::string getString() const;
     std::vector<std::string> getLines() const;

@@ -3,7 +3,6 @@
 #include <IL/il.h>
 #include <png.h>
 
-#include <algorithm>
 #include <climits>
 #include <csetjmp>
 #include <cstdint>
@@ -83,6 +82,11 @@ bool decodePng(const unsigned char* bytes, size_t size, Decoded& out)
         return false;
     }
     png_set_read_fn(png, &input, readPngBytes);
+#ifdef PNG_IGNORE_ADLER32
+    // Damage to the image data is caught by the chunks' check sums; the
+    // stream's own second check sum over the inflated bytes is not computed.
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
     png_set_user_limits(png, maxPngSide, maxPngSide);
     png_read_info(png, info);
 
@@ -272,87 +276,6 @@ Image::Image(const char* path)
         loaded = true;
         filename = path;
     }
-}
-
-Image* Image::fromPng(const unsigned char* bytes, size_t size)
-{
-    if (!bytes || !looksLikePng(bytes, size))
-        return nullptr;
-    Image* image = new Image(NoLibrary{});
-    if (!image->takePng(bytes, size)) {
-        delete image;
-        return nullptr;
-    }
-    image->loaded = true;
-    return image;
-}
-
-namespace {
-
-bool powerOfTwo(int n)
-{
-    return n > 0 && (n & (n - 1)) == 0;
-}
-
-// The GL's 8-bit linear blend half way between p and q.
-inline int halfway(int p, int q)
-{
-    return p + (((q - p) * 128 + 128) >> 8);
-}
-
-// One slice halved: rows y0 = 2y and y1 = 2y + 1 (the last row where the
-// slice is one row high), columns alike.
-void halve(const unsigned char* from, int width, int height, int channels, unsigned char* to)
-{
-    const int w = width > 1 ? width / 2 : 1;
-    const int h = height > 1 ? height / 2 : 1;
-    for (int y = 0; y < h; ++y) {
-        const unsigned char* row0 = from + static_cast<size_t>(std::min(2 * y, height - 1)) * width * channels;
-        const unsigned char* row1 = from + static_cast<size_t>(std::min(2 * y + 1, height - 1)) * width * channels;
-        for (int x = 0; x < w; ++x) {
-            const int x0 = std::min(2 * x, width - 1) * channels;
-            const int x1 = std::min(2 * x + 1, width - 1) * channels;
-            for (int k = 0; k < channels; ++k)
-                *to++ = static_cast<unsigned char>(
-                    halfway(halfway(row0[x0 + k], row0[x1 + k]), halfway(row1[x0 + k], row1[x1 + k])));
-        }
-    }
-}
-
-}
-
-bool Image::buildMipmaps(int layers)
-{
-    mipmaps.clear();
-    mipmapLayers = 0;
-    if (!pixels || layers <= 0 || height % layers != 0)
-        return false;
-    int w = width;
-    int h = height / layers;
-    if (!powerOfTwo(w) || !powerOfTwo(h))
-        return false;
-    const int channels = bytesPerPixel;
-    const unsigned char* from = reinterpret_cast<const unsigned char*>(pixels);
-    while (w > 1 || h > 1) {
-        const int nw = w > 1 ? w / 2 : 1;
-        const int nh = h > 1 ? h / 2 : 1;
-        const size_t sliceBytes = static_cast<size_t>(nw) * nh * channels;
-        Level level{nw, nh, std::unique_ptr<char[]>(new char[sliceBytes * layers])};
-        unsigned char* to = reinterpret_cast<unsigned char*>(level.pixels.get());
-        for (int layer = 0; layer < layers; ++layer)
-            halve(from + static_cast<size_t>(layer) * w * h * channels, w, h, channels, to + layer * sliceBytes);
-        mipmaps.push_back(std::move(level));
-        from = reinterpret_cast<const unsigned char*>(mipmaps.back().pixels.get());
-        w = nw;
-        h = nh;
-    }
-    mipmapLayers = layers;
-    return true;
-}
-
-bool Image::looksLikePng(const unsigned char* bytes, size_t size)
-{
-    return ::looksLikePng(bytes, size);
 }
 
 Image::Image()

@@ -9,8 +9,8 @@
 void vlm::configureStartupHeap()
 {
 #if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 64 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 1024 * 1024);
+    mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
 #endif
 }
 

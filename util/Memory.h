@@ -3,12 +3,11 @@
 
 namespace vlm {
 
-// For the start-up: freed buffers of 64 KiB and more go back to the system at
-// once. The start-up's decoders and the driver's first shader compilations
-// free many such buffers between longer-lived ones; in the heap they would
-// leave holes that stay resident. Also makes the heap give freed pages back
-// soon instead of keeping as much as the largest buffer freed so far (the
-// allocator's default grows that allowance with every large buffer freed).
+// For the start-up: buffers under 16 MiB (decoded pictures, archive members,
+// the driver's many compilation buffers) come from the heap and are reused
+// there once freed, instead of being mapped afresh (every fresh page costs a
+// fault). The heap keeps its free pages until the loading ends
+// (returnFreeMemory hands them back).
 void configureStartupHeap();
 // After the start-up (the first frame): the heap's free pages, those of every
 // thread's arena too, go back to the system; from then on large buffers come

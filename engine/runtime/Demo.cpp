@@ -119,7 +119,7 @@ bool Demo::init(ScreenSettings* settings, int resourceMode)
         return failLoading();
 
     VLMIO::releaseArchive();
-    // What the decoding workers freed in their own arenas.
+    // What the loading freed goes back to the system.
     vlm::returnFreeMemory();
     return true;
 }

@@ -1,6 +1,5 @@
 #include "engine/runtime/FMODTimer.h"
 
-#include "engine/runtime/Prefetch.h"
 #include "engine/runtime/VLMIO.h"
 #include "util/File.h"
 #include "util/Log.h"
@@ -40,11 +39,7 @@ bool FMODTimer::init()
         return false;
     }
 
-    fmodex::DecodedAudio decoded;
-    FMOD_RESULT decodedResult = FMOD_OK;
-    if (Prefetch::takeMusic(musicFile, decodedResult, decoded)) {
-        r = decodedResult == FMOD_OK ? fmodex::createSound(system, std::move(decoded), &sound) : decodedResult;
-    } else if (VLMIO::loadMode == 1) {
+    if (VLMIO::loadMode == 1) {
         std::unique_ptr<File> file(VLMIO::loadFile(musicFile));
         if (!file || !file->isOpen()) {
             vlm::logLine("Error code: ", 0);
@@ -54,9 +49,10 @@ bool FMODTimer::init()
         FMOD_CREATESOUNDEXINFO exinfo{};
         exinfo.cbsize = sizeof(exinfo);
         exinfo.length = static_cast<unsigned int>(file->getSize());
-        std::vector<char> bytes = file->releaseData();
-        file.reset();
+        std::vector<char> bytes = file->getData();
         r = FMOD_System_CreateSound(system, bytes.data(), FMOD_SOFTWARE | FMOD_OPENMEMORY, &exinfo, &sound);
+        bytes = std::vector<char>();
+        file.reset();
     } else if (VLMIO::loadMode == 0) {
         r = FMOD_System_CreateSound(system, musicFile.c_str(), FMOD_SOFTWARE, nullptr, &sound);
     }

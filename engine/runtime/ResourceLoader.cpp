@@ -17,7 +17,6 @@
 #include "engine/runtime/DataVideoPool.h"
 #include "engine/runtime/Effect.h"
 #include "engine/runtime/FMODTimer.h"
-#include "engine/runtime/Prefetch.h"
 #include "engine/runtime/ProgressBar.h"
 #include "engine/runtime/ResourceDefinition.h"
 #include "engine/runtime/Timer.h"
@@ -136,7 +135,6 @@ bool ResourceLoader::loadResources()
     VLMPulsvek::resources->defineResources();
     vlm::logLine("[Define Effects]");
     VLMPulsvek::resources->defineEffects();
-    startDecoding();
 
     if (!VLMPulsvek::progressBar)
         VLMPulsvek::progressBar = new ProgressBar(0.09f, 1.2f, 0.0f, progressTotal());
@@ -239,30 +237,6 @@ bool ResourceLoader::loadResources()
     return true;
 }
 
-void ResourceLoader::startDecoding()
-{
-    if (VLMIO::loadMode != 0 && VLMIO::loadMode != 1)
-        return;
-    if (!VLMPulsvek::musicFile.empty())
-        Prefetch::startMusic(VLMIO::soundFolder + VLMPulsvek::musicFile, VLMIO::loadMode);
-    // The files in the order the loader uploads them, cube maps by their faces;
-    // with the slices their mipmap chains are made of (the layers of an array).
-    std::vector<Prefetch::Picture> pictures;
-    for (const TextureDefinition& def : VLMPulsvek::textureDefinitions) {
-        const int layers = !def.mipmap || def.target == GL_TEXTURE_3D ? 0
-                           : def.target == GL_TEXTURE_2D_ARRAY     ? def.layers
-                                                                   : 1;
-        const size_t star = def.file.find('*');
-        if (def.target != GL_TEXTURE_CUBE_MAP || star == std::string::npos) {
-            pictures.push_back({VLMIO::graphicsFolder + def.file, layers});
-            continue;
-        }
-        for (const char* face : {"posx", "posy", "posz", "negx", "negy", "negz"})
-            pictures.push_back({VLMIO::graphicsFolder + def.file.substr(0, star) + face + def.file.substr(star + 1), layers});
-    }
-    Prefetch::startPictures(pictures, VLMIO::loadMode);
-}
-
 bool ResourceLoader::defineEffectInstances()
 {
     VLMPulsvek::resources->defineEffectInstances();
@@ -361,7 +335,6 @@ bool ResourceLoader::startDemo()
 
 void ResourceLoader::deletePools()
 {
-    Prefetch::stop();
     deleteGlobal(VLMPulsvek::progressBar);
 
     vlm::logLine("[Deleting Pools]");

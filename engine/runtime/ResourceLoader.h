@@ -57,8 +57,6 @@ public:
     void setVerbose(bool v) { verbose = v; }
 
 private:
-    // Starts decoding the music and the declared pictures on worker threads.
-    void startDecoding();
     // The progress total of the declarations made so far.
     static int progressTotal();
     void fail(const std::string& text);

@@ -11,7 +11,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
 
 using testsupport::Bytes;
 using testsupport::TempDir;
@@ -150,6 +152,9 @@ TEST_P(TextureTree, FlatTexturesHoldTheirPictures)
         EXPECT_EQ(texture->getBpp(), c.channels * 8);
         glBindTexture(c.target, texture->getId());
         EXPECT_EQ(levelParameter(c.target, 0, GL_TEXTURE_WIDTH), c.target == GL_TEXTURE_1D ? 256 : c.width) << c.file;
+        // Stored as decoded: three bytes a texel for 24 bits, four for 32.
+        EXPECT_EQ(levelParameter(c.target, 0, GL_TEXTURE_INTERNAL_FORMAT), c.channels == 3 ? GL_RGB8 : GL_RGBA8)
+            << c.file;
         EXPECT_EQ(texels(c.target, c.length, c.channels == 4 ? GL_RGBA : GL_RGB), c.expected) << c.file;
         GLint minFilter = 0;
         glGetTexParameteriv(c.target, GL_TEXTURE_MIN_FILTER, &minFilter);
@@ -166,6 +171,24 @@ TEST_P(TextureTree, FlatTexturesHoldTheirPictures)
     EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
     EXPECT_EQ(levelParameter(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH), 1);
     glBindTexture(GL_TEXTURE_2D, 0);
+
+    // The GL makes every level, in storage that stays mutable, each level in
+    // the picture's own format.
+    for (const char* file : {"layers24.png", "layers32.png"}) {
+        std::unique_ptr<Texture> chain(VLMIO::loadTexture2D(file, true));
+        ASSERT_NE(chain, nullptr) << file;
+        glBindTexture(GL_TEXTURE_2D, chain->getId());
+        GLint immutable = -1;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_IMMUTABLE_FORMAT, &immutable);
+        EXPECT_EQ(immutable, GL_FALSE) << file;
+        const GLint sized = std::string(file) == "layers24.png" ? GL_RGB8 : GL_RGBA8;
+        for (int level = 0; level <= 9; ++level) {
+            EXPECT_EQ(levelParameter(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH), std::max(64 >> level, 1)) << file;
+            EXPECT_EQ(levelParameter(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT), 640 >> level) << file;
+            EXPECT_EQ(levelParameter(GL_TEXTURE_2D, level, GL_TEXTURE_INTERNAL_FORMAT), sized) << file << level;
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
 
     // Square slices stacked vertically.
     std::unique_ptr<Texture> volume(VLMIO::loadTexture(def("volume.png", GL_TEXTURE_3D)));
@@ -201,12 +224,21 @@ TEST_P(TextureTree, ArrayLayers)
         EXPECT_EQ(levelParameter(GL_TEXTURE_2D_ARRAY, 0, GL_TEXTURE_WIDTH), c.width);
         EXPECT_EQ(levelParameter(GL_TEXTURE_2D_ARRAY, 0, GL_TEXTURE_HEIGHT), c.layerHeight);
         EXPECT_EQ(levelParameter(GL_TEXTURE_2D_ARRAY, 0, GL_TEXTURE_DEPTH), c.layers);
-        if (c.mipmap) {
-            int last = 0;
-            for (int side = c.width > c.layerHeight ? c.width : c.layerHeight; side > 1; side /= 2)
-                ++last;
-            EXPECT_EQ(levelParameter(GL_TEXTURE_2D_ARRAY, last, GL_TEXTURE_WIDTH), 1) << c.file;
-        }
+        // Storage of six levels, or the whole chain where the layers have fewer,
+        // whether a mipmap chain is asked for or not.
+        int levels = 1;
+        for (int side = c.width > c.layerHeight ? c.width : c.layerHeight; side > 1 && levels < 6; side /= 2)
+            ++levels;
+        GLint immutable = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_IMMUTABLE_LEVELS, &immutable);
+        EXPECT_EQ(immutable, levels) << c.file;
+        EXPECT_EQ(levelParameter(GL_TEXTURE_2D_ARRAY, levels - 1, GL_TEXTURE_WIDTH),
+                  std::max(c.width >> (levels - 1), 1)) << c.file;
+        EXPECT_EQ(levelParameter(GL_TEXTURE_2D_ARRAY, levels - 1, GL_TEXTURE_INTERNAL_FORMAT),
+                  c.channels == 3 ? GL_RGB8 : GL_RGBA8) << c.file;
+        GLint minFilter = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, &minFilter);
+        EXPECT_EQ(minFilter, c.mipmap ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR) << c.file;
         GLint wrap = 0;
         glGetTexParameteriv(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, &wrap);
         EXPECT_EQ(wrap, GL_REPEAT);
@@ -238,9 +270,21 @@ TEST_P(TextureTree, CubeMapFaces)
         EXPECT_EQ(texels(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(f), 4, GL_RGB),
                   bottomUp(distinct(2, 2, 3, 10 + f), 2, 2, 3))
             << "face " << f;
+    // Faces made with the unsized format, their levels by the GL.
+    GLint immutable = -1;
+    glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_IMMUTABLE_FORMAT, &immutable);
+    EXPECT_EQ(immutable, GL_FALSE);
+    for (int f = 0; f < 6; ++f) {
+        const GLenum face = GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(f);
+        EXPECT_EQ(levelParameter(face, 0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB) << "face " << f;
+        EXPECT_EQ(levelParameter(face, 1, GL_TEXTURE_WIDTH), 1) << "face " << f;
+    }
     GLint wrap = 0;
     glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, &wrap);
     EXPECT_EQ(wrap, GL_CLAMP_TO_EDGE);
+    GLint minFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, &minFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }

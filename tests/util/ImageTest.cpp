@@ -7,7 +7,6 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 using testsupport::Bytes;
@@ -268,49 +267,4 @@ TEST(Image, DamagedPngsFail)
     TempDir dir;
     for (const Case& c : cases)
         expectNoPicture(c.bytes, dir.write("damaged.png", c.bytes), c.what);
-}
-
-TEST(Image, PngsDecodeOnAnyThreadWithoutTheLibraryState)
-{
-    const std::string png = testsupport::makePngRgb(3, 2, 3, rgb3x2);
-    const std::string pngAlpha = testsupport::makePngRgb(2, 2, 4, rgba2x2);
-    struct Case {
-        const char* what;
-        std::string bytes;
-        bool decodes;
-    } const cases[] = {
-        {"rgb", png, true},
-        {"rgba", pngAlpha, true},
-        {"cut", png.substr(0, png.size() - 5), false},
-        {"bmp", testsupport::makeBmp24(3, 2, rgb3x2), false},
-        {"empty", "", false},
-    };
-    // Several threads at once, each decoding every case.
-    std::vector<std::thread> threads;
-    std::vector<std::string> failures(4);
-    for (size_t t = 0; t < failures.size(); ++t) {
-        threads.emplace_back([&, t] {
-            for (const Case& c : cases) {
-                std::unique_ptr<Image> image(
-                    Image::fromPng(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size()));
-                if ((image != nullptr) != c.decodes)
-                    failures[t] += std::string(c.what) + " ";
-            }
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-    for (const std::string& failure : failures)
-        EXPECT_EQ(failure, "");
-
-    std::unique_ptr<Image> image(Image::fromPng(reinterpret_cast<const unsigned char*>(png.data()), png.size()));
-    ASSERT_NE(image, nullptr);
-    EXPECT_TRUE(image->isLoaded());
-    EXPECT_EQ(image->getWidth(), 3);
-    EXPECT_EQ(image->getBitsPerPixel(), 24);
-    EXPECT_EQ(pixelsOf(*image), bottomUp(rgb3x2, 3, 2, 3));
-    std::unique_ptr<Image> alpha(
-        Image::fromPng(reinterpret_cast<const unsigned char*>(pngAlpha.data()), pngAlpha.size()));
-    ASSERT_NE(alpha, nullptr);
-    EXPECT_EQ(pixelsOf(*alpha), bottomUp(rgba2x2, 2, 2, 4));
 }
