@@ -72,12 +72,13 @@ namespace {
 std::atomic<long> allocations{0};
 std::atomic<long> libraryAllocations{0};
 std::atomic<bool> attributing{false};
-thread_local bool inAttribution = false;
 
 }
 
 #ifndef __SANITIZE_ADDRESS__
 namespace {
+
+thread_local bool inAttribution = false;
 
 // The object file a code address lies in.
 const char* objectOf(void* address)
