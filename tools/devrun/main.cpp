@@ -383,14 +383,14 @@ private:
 #ifndef __SANITIZE_ADDRESS__
             calledFromLibrary();  // its first call sets itself up
 #endif
-            allocationsAt20 = allocations.load();
-            libraryAt20 = libraryAllocations.load();
+            allocationsAtCount = allocations.load();
+            libraryAtCount = libraryAllocations.load();
             countedFrom = frames;
             attributing = true;
         }
         if (attributing && frames > countedFrom) {
-            steadyAllocations = allocations.load() - allocationsAt20;
-            steadyLibrary = libraryAllocations.load() - libraryAt20;
+            steadyAllocations = allocations.load() - allocationsAtCount;
+            steadyLibrary = libraryAllocations.load() - libraryAtCount;
         }
         last = now;
         ++frames;
@@ -402,9 +402,9 @@ private:
     long countedFrom = 20;
     double firstFrameMs = 0;
     long firstKb = 0;
-    long allocationsAt20 = 0;
+    long allocationsAtCount = 0;
     long steadyAllocations = 0;
-    long libraryAt20 = 0;
+    long libraryAtCount = 0;
     long steadyLibrary = 0;
     std::vector<double> frameMs;
 
