@@ -43,6 +43,6 @@ private:
     std::string name;
     AnimationPath* path;
     glm::mat4 view;
-    float unused[3];
+    [[maybe_unused]] float unused[3];
     Projection projection;
 };

@@ -44,7 +44,7 @@ public:
     void writeBufferEntry(unsigned char* slot) const;
 
 private:
-    float unused[3] = {1.0f, 1.0f, 1.0f};
+    [[maybe_unused]] float unused[3] = {1.0f, 1.0f, 1.0f};
     std::string name;
     int id = 0;
     glm::vec3 diffuse{1.0f, 0.0f, 0.0f};

@@ -315,7 +315,9 @@ TEST(CubeTerrainEffectTest, ClonesAreFreshObjectsOfTheSameClass)
         std::unique_ptr<Effect> copy(prototype->clone());
         ASSERT_NE(copy, nullptr);
         EXPECT_NE(copy.get(), prototype.get());
-        EXPECT_EQ(typeid(*copy), typeid(*prototype));
+        const Effect& made = *copy;
+        const Effect& original = *prototype;
+        EXPECT_EQ(typeid(made), typeid(original));
         EXPECT_EQ(copy->getTrackCount(), 0);
     }
 }
