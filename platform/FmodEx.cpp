@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -111,6 +112,47 @@ FMOD_RESULT readWholeFile(const char* path, std::vector<unsigned char>& bytes)
     if (in.bad())
         return FMOD_ERR_FILE_BAD;
     return FMOD_OK;
+}
+
+uint32_t bigEndian32(const unsigned char* p)
+{
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+           static_cast<uint32_t>(p[2]) << 8 | static_cast<uint32_t>(p[3]);
+}
+
+// Sample frames that the Info/Xing frame opening the stream (past an ID3v2
+// tag) declares; 0 when there is none or it holds no frame count.
+uint64_t statedSampleFrames(const unsigned char* data, size_t size)
+{
+    size_t at = 0;
+    if (size >= 10 && std::memcmp(data, "ID3", 3) == 0) {
+        const unsigned char* n = data + 6;  // the tag's size, 7 bits a byte
+        if ((n[0] | n[1] | n[2] | n[3]) & 0x80)
+            return 0;
+        at = 10 + (static_cast<size_t>(n[0]) << 21 | static_cast<size_t>(n[1]) << 14 |
+                   static_cast<size_t>(n[2]) << 7 | static_cast<size_t>(n[3]));
+        if (data[5] & 0x10)
+            at += 10;  // a footer follows the tag
+    }
+    if (at >= size || size - at < 4)
+        return 0;
+    const unsigned char* header = data + at;
+    const int version = (header[1] >> 3) & 3;  // 3 MPEG 1, 2 MPEG 2, 0 MPEG 2.5
+    const int layer = (header[1] >> 1) & 3;    // 1 layer III
+    if (header[0] != 0xFF || (header[1] & 0xE0) != 0xE0 || version == 1 || layer != 1)
+        return 0;
+    const bool mono = (header[3] >> 6) == 3;
+    const size_t sideInfo = version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+    const size_t checkSum = (header[1] & 1) ? 0 : 2;
+    const size_t tag = at + 4 + checkSum + sideInfo;
+    if (tag >= size || size - tag < 12)
+        return 0;
+    if (std::memcmp(data + tag, "Xing", 4) != 0 && std::memcmp(data + tag, "Info", 4) != 0)
+        return 0;
+    if ((bigEndian32(data + tag + 4) & 1) == 0)
+        return 0;
+    const uint64_t frameSamples = version == 3 ? 1152 : 576;
+    return bigEndian32(data + tag + 8) * frameSamples;
 }
 
 // --- Channels ----------------------------------------------------------------
@@ -261,6 +303,7 @@ FMOD_RESULT fmodex::decodeMp3(const unsigned char* data, size_t size, DecodedAud
     sound.channels = channels;
     sound.rate = rate;
     sound.frames = samples.size() / static_cast<size_t>(channels);
+    sound.statedFrames = statedSampleFrames(data, size);
     samples.resize(sound.frames * static_cast<size_t>(channels));
     // A copy of the whole sound only when much of its buffer would lie idle.
     if (samples.capacity() - samples.size() > samples.size() / 16)
@@ -275,6 +318,20 @@ FMOD_RESULT fmodex::decodeMp3File(const char* path, DecodedAudio& out)
     if (r != FMOD_OK)
         return r;
     return decodeMp3(bytes.data(), bytes.size(), out);
+}
+
+FMOD_RESULT fmodex::getStatedLength(FMOD_SOUND* sound, unsigned int* statedMs, bool* cutShort)
+{
+    if (!sound)
+        return FMOD_ERR_INVALID_HANDLE;
+    if (!statedMs || !cutShort)
+        return FMOD_ERR_INVALID_PARAM;
+    *statedMs = static_cast<unsigned int>(std::min<uint64_t>(framesToMs(sound->statedFrames, sound->rate), UINT_MAX));
+    // The header counts whole MPEG frames; the decoder drops the encoder's
+    // delay and padding, less than three of them.
+    const uint64_t frameSamples = sound->rate >= 32000 ? 1152 : 576;
+    *cutShort = sound->statedFrames > sound->frames + 3 * frameSamples;
+    return FMOD_OK;
 }
 
 // --- System ------------------------------------------------------------------
@@ -505,7 +562,10 @@ FMOD_RESULT FMOD_Channel_SetPosition(FMOD_CHANNEL* channel, unsigned int positio
     if (postype != FMOD_TIMEUNIT_MS)
         return FMOD_ERR_INVALID_PARAM;
     const FMOD_SOUND* sound = channel->sound;
-    // Rounded up, so that reading the position back gives the same milliseconds.
+    if (position > framesToMs(sound->frames, sound->rate))
+        return FMOD_ERR_INVALID_POSITION;
+    // Rounded up, so that reading the position back gives the same
+    // milliseconds; the sound's length in ms rounds up to at most its end.
     uint64_t frame = (static_cast<uint64_t>(position) * static_cast<uint64_t>(sound->rate) + 999u) / 1000u;
     frame = std::min(frame, sound->frames);
     if (channel->device != 0) {

@@ -33,6 +33,7 @@ enum FMOD_RESULT {
     FMOD_ERR_FORMAT = 7,          // not decodable as MP3
     FMOD_ERR_CHANNEL_ALLOC = 8,   // all channels are playing
     FMOD_ERR_MEMORY = 9,
+    FMOD_ERR_INVALID_POSITION = 10,  // a seek past the end of the sound
 };
 
 using FMOD_BOOL = int;
@@ -94,7 +95,8 @@ FMOD_RESULT FMOD_Channel_SetPaused(FMOD_CHANNEL* channel, FMOD_BOOL paused);
 FMOD_RESULT FMOD_Channel_IsPlaying(FMOD_CHANNEL* channel, FMOD_BOOL* isplaying);
 FMOD_RESULT FMOD_Channel_GetPosition(FMOD_CHANNEL* channel, unsigned int* position,
                                      FMOD_TIMEUNIT postype);
-// Positions past the end of the sound are taken as its end.
+// 0 to the sound's length in ms; a position past its end is
+// FMOD_ERR_INVALID_POSITION and leaves the channel where it was.
 FMOD_RESULT FMOD_Channel_SetPosition(FMOD_CHANNEL* channel, unsigned int position,
                                      FMOD_TIMEUNIT postype);
 // Magnitudes of numvalues frequency bands (0 to half the sample rate) of one
@@ -115,6 +117,9 @@ struct DecodedAudio {
     int channels = 0;              // 1 or 2
     long rate = 0;
     uint64_t frames = 0;
+    // Sample frames the stream's Info/Xing header declares (its MPEG frame
+    // count times the samples of a frame); 0 when it declares none.
+    uint64_t statedFrames = 0;
 };
 
 // Decodes all of size bytes of MP3 (past an ID3v2 tag), at most 20 minutes of
@@ -124,5 +129,10 @@ FMOD_RESULT decodeMp3(const unsigned char* data, size_t size, DecodedAudio& out)
 // Reads the file whole, then decodes it as decodeMp3 does; FMOD_ERR_FILE_NOTFOUND
 // or FMOD_ERR_FILE_BAD when it cannot be read.
 FMOD_RESULT decodeMp3File(const char* path, DecodedAudio& out);
+
+// The length in ms that the sound's Info/Xing header declares (0 without
+// one), and whether the file holds less of it than that: more missing than
+// the encoder's delay and padding, a few MPEG frames.
+FMOD_RESULT getStatedLength(FMOD_SOUND* sound, unsigned int* statedMs, bool* cutShort);
 
 }  // namespace fmodex

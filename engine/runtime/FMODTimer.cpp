@@ -5,6 +5,7 @@
 #include "util/Log.h"
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 
 FMODTimer::FMODTimer(const std::string& musicFile, unsigned int rowsPerSecond, TimeSource timeSource)
@@ -115,8 +116,10 @@ void FMODTimer::play()
     int t = getTimeMs();
     paused = false;
     FMOD_Channel_SetPaused(channel, 0);
+    // A channel at the end of the music no longer tells the time: the clock
+    // keeps its own and the show runs on silently.
     unsigned int position = 0;
-    if (readChannelPosition(position))
+    if (readChannelPosition(position) && position < static_cast<unsigned int>(std::max(lengthMs, 0)))
         t = static_cast<int>(position);
     startMs = now() - t;
     lastMs = t;
@@ -124,7 +127,10 @@ void FMODTimer::play()
 
 void FMODTimer::setTimeMs(int t)
 {
-    FMOD_Channel_SetPosition(channel, static_cast<unsigned int>(t), FMOD_TIMEUNIT_MS);
+    // Past the music the channel waits silent at its end; the clock goes to t.
+    if (FMOD_Channel_SetPosition(channel, static_cast<unsigned int>(t), FMOD_TIMEUNIT_MS) ==
+        FMOD_ERR_INVALID_POSITION)
+        FMOD_Channel_SetPosition(channel, static_cast<unsigned int>(std::max(lengthMs, 0)), FMOD_TIMEUNIT_MS);
     setClockMs(t);
 }
 
@@ -163,6 +169,15 @@ void FMODTimer::getSpectrum(int type, int count, float* out)
 bool FMODTimer::readChannelPosition(unsigned int& ms)
 {
     return FMOD_Channel_GetPosition(channel, &ms, FMOD_TIMEUNIT_MS) == FMOD_OK;
+}
+
+int FMODTimer::getStatedLengthMs(bool& cutShort)
+{
+    unsigned int ms = 0;
+    cutShort = false;
+    if (fmodex::getStatedLength(sound, &ms, &cutShort) != FMOD_OK)
+        return 0;
+    return static_cast<int>(std::min(ms, static_cast<unsigned int>(INT_MAX)));
 }
 
 int FMODTimer::getChannelPositionMs()

@@ -2,6 +2,7 @@
 // The show's clock tied to the channel that plays the music. The clock runs
 // on the time source; the channel's position is read when playback resumes,
 // so that the clock restarts in step with the music, and set on every seek.
+// Past the end of the music the clock runs on silently in real time.
 
 #include "engine/runtime/Timer.h"
 #include "platform/FmodEx.h"
@@ -29,6 +30,9 @@ public:
     // to the buffers' size; other types write nothing.
     void getSpectrum(int type, int count, float* out) override;
 
+    // The length the music file's own header declares, 0 without one or
+    // before init; cutShort: the file holds less music than that.
+    int getStatedLengthMs(bool& cutShort);
     // 0 when the position cannot be read.
     int getChannelPositionMs();
     FMOD_CHANNEL* getChannel();

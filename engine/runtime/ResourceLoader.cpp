@@ -49,6 +49,26 @@ void deleteGlobal(T*& global)
     global = nullptr;
 }
 
+// One line when the music is not all there or the show starts past its end:
+// the show then plays on silently in real time.
+void reportShortMusic(FMODTimer& clock, const std::string& path)
+{
+    bool cutShort = false;
+    const int statedMs = clock.getStatedLengthMs(cutShort);
+    const long lengthMs = clock.getLengthMs();
+    const long startMs = VLMPulsvek::startTime.getTotalMs();
+    const long endMs = VLMPulsvek::endTime.getTotalMs();
+    if (!cutShort && lengthMs >= startMs)
+        return;
+    const std::string show = "the show runs from " + std::to_string(startMs) + " ms to " + std::to_string(endMs) +
+                             " ms, silent past the music";
+    if (cutShort)
+        vlm::logLine("Music '", path, "' is cut short: it lasts ", lengthMs, " ms of the ", statedMs,
+                     " ms its header declares; ", show);
+    else
+        vlm::logLine("Music '", path, "' lasts ", lengthMs, " ms; ", show);
+}
+
 // A path as a shell word: quoted unless it holds only letters, digits and ._/*-
 // ('*' stays open so that the shell or the archiver expands cube-map patterns).
 std::string shellWord(const std::string& path)
@@ -299,11 +319,14 @@ bool ResourceLoader::setupSound()
     deleteGlobal(VLMPulsvek::timer);
     if (!VLMPulsvek::musicFile.empty()) {
         vlm::logLine("Play : ", VLMPulsvek::musicFile);
-        VLMPulsvek::timer = new FMODTimer(VLMIO::soundFolder + VLMPulsvek::musicFile, rowsPerSecond);
-        if (!VLMPulsvek::timer->init()) {
+        const std::string path = VLMIO::soundFolder + VLMPulsvek::musicFile;
+        FMODTimer* clock = new FMODTimer(path, rowsPerSecond);
+        VLMPulsvek::timer = clock;
+        if (!clock->init()) {
             fail("Failed to load sound!\n" + std::string("File : '") + VLMPulsvek::musicFile + "'");
             return false;
         }
+        reportShortMusic(*clock, path);
     } else {
         VLMPulsvek::timer = new Timer(rowsPerSecond);
         VLMPulsvek::timer->init();

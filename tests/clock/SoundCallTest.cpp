@@ -1,6 +1,7 @@
-// The calls the music clock makes to create its sound, seen from between the
-// clock and the audio layer: this binary is linked with the layer's
-// FMOD_System_CreateSound wrapped (see tests/CMakeLists.txt).
+// The calls the music clock makes to create its sound and to seek, seen from
+// between the clock and the audio layer: this binary is linked with the
+// layer's FMOD_System_CreateSound and FMOD_Channel_SetPosition wrapped (see
+// tests/CMakeLists.txt).
 
 #include "engine/runtime/FMODTimer.h"
 #include "engine/runtime/VLMIO.h"
@@ -60,6 +61,34 @@ FMOD_RESULT wrappedCreateSound(FMOD_SYSTEM* system, const char* nameOrData, FMOD
 
 namespace {
 
+struct Seek {
+    unsigned int position;
+    FMOD_TIMEUNIT unit;
+    FMOD_RESULT result;
+    bool operator==(const Seek& o) const { return position == o.position && unit == o.unit && result == o.result; }
+};
+
+std::vector<Seek>& seeks()
+{
+    static std::vector<Seek> all;
+    return all;
+}
+
+}
+
+#define SET_POSITION "_Z24FMOD_Channel_SetPositionP12FMOD_CHANNELjj"
+FMOD_RESULT realSetPosition(FMOD_CHANNEL*, unsigned int, FMOD_TIMEUNIT) asm("__real_" SET_POSITION);
+FMOD_RESULT wrappedSetPosition(FMOD_CHANNEL*, unsigned int, FMOD_TIMEUNIT) asm("__wrap_" SET_POSITION);
+
+FMOD_RESULT wrappedSetPosition(FMOD_CHANNEL* channel, unsigned int position, FMOD_TIMEUNIT unit)
+{
+    const FMOD_RESULT result = realSetPosition(channel, position, unit);
+    seeks().push_back({position, unit, result});
+    return result;
+}
+
+namespace {
+
 struct SoundCall : ::testing::TestWithParam<int> {
     testsupport::TempDir dir;
     std::string previous;
@@ -115,3 +144,30 @@ TEST_P(SoundCall, TheClockMakesItsSoundWithOneCreateCallOnItsOwnThread)
 }
 
 INSTANTIATE_TEST_SUITE_P(FoldersAndArchive, SoundCall, ::testing::Values(0, 1));
+
+// A seek past the music is refused by the layer; the clock then puts the
+// channel at the music's end and goes to the time asked for.
+TEST(SeekCall, ASeekPastTheMusicIsRefusedAndTheChannelWaitsAtItsEnd)
+{
+    FMODTimer clock(audiotest::stereoSound(), 20, audiotest::fakeClock);
+    {
+        testsupport::StdoutCapture quiet;
+        ASSERT_TRUE(clock.init());
+    }
+    const unsigned int length = static_cast<unsigned int>(clock.getLengthMs());
+    struct Case {
+        int t;
+        std::vector<Seek> calls;
+    } const cases[] = {
+        {300, {{300, FMOD_TIMEUNIT_MS, FMOD_OK}}},
+        {static_cast<int>(length), {{length, FMOD_TIMEUNIT_MS, FMOD_OK}}},
+        {40000, {{40000, FMOD_TIMEUNIT_MS, FMOD_ERR_INVALID_POSITION}, {length, FMOD_TIMEUNIT_MS, FMOD_OK}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.t);
+        seeks().clear();
+        clock.setTimeMs(c.t);
+        EXPECT_EQ(seeks(), c.calls);
+        EXPECT_EQ(clock.getTimeMs(), c.t);
+    }
+}

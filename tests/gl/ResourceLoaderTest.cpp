@@ -24,6 +24,7 @@
 #include "engine/runtime/TrackManager.h"
 #include "engine/runtime/TrackStartStop.h"
 #include "engine/runtime/VLMIO.h"
+#include "platform/FmodEx.h"
 #include "platform/Glfw27.h"
 #include "tools/objectfile/ObjectFileWriter.h"
 
@@ -472,6 +473,66 @@ TEST_F(LoaderTest, TheClockRunsAfterTheStartWithOrWithoutMusic)
         EXPECT_EQ(lines.front(), "[Setting up sound]");
         EXPECT_EQ(lines.back(), "[Demo Init]");
     }
+}
+
+// Music that is cut short, or that ends before the show starts, is named in
+// one line of the sound set-up; the show starts where it was asked to.
+TEST_F(LoaderTest, MusicCutShortOrEndingBeforeTheStartIsNamedInOneLine)
+{
+    const std::string whole = testsupport::readWholeFile(std::string(PULSVEK_TEST_DATA) + "/audio/tones-stereo-44k.mp3");
+    const std::string half = whole.substr(0, whole.size() / 2);
+    auto ms = [](const std::string& bytes, bool stated) {
+        fmodex::DecodedAudio audio;
+        EXPECT_EQ(fmodex::decodeMp3(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), audio),
+                  FMOD_OK);
+        return std::to_string((stated ? audio.statedFrames : audio.frames) * 1000 / static_cast<uint64_t>(audio.rate));
+    };
+    const std::string path = VLMIO::soundFolder + "music.mp3";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int startMs;
+        int endMs;
+        std::string line;  // empty: none
+    } const cases[] = {
+        {"whole, the start inside it", whole, 1000, 41000, ""},
+        {"whole, the start at its end", whole, 1500, 41000, ""},
+        {"whole, the start past its end", whole, 40000, 41000,
+         "Music '" + path + "' lasts 1500 ms; the show runs from 40000 ms to 41000 ms, silent past the music"},
+        {"cut short", half, 0, 41000,
+         "Music '" + path + "' is cut short: it lasts " + ms(half, false) + " ms of the " + ms(whole, true) +
+             " ms its header declares; the show runs from 0 ms to 41000 ms, silent past the music"},
+        {"cut short, the start past its end", half, 40000, 41000,
+         "Music '" + path + "' is cut short: it lasts " + ms(half, false) + " ms of the " + ms(whole, true) +
+             " ms its header declares; the show runs from 40000 ms to 41000 ms, silent past the music"},
+    };
+    const TimeCode savedStart = VLMPulsvek::startTime;
+    const TimeCode savedEnd = VLMPulsvek::endTime;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        dir.write("sound/music.mp3", c.bytes);
+        definition.resources = [] { ResourceDefinition::setMusic("music.mp3"); };
+        ASSERT_TRUE(load());
+        VLMPulsvek::startTime.setMs(c.startMs);
+        VLMPulsvek::endTime.setMs(c.endMs);
+        testsupport::StdoutCapture capture;
+        ASSERT_TRUE(loader->setupSound());
+        std::vector<std::string> expected = {"[Setting up sound]", "Play : music.mp3",
+                                             "Fmod Version = " + std::to_string(FMOD_VERSION)};
+        if (!c.line.empty())
+            expected.push_back(c.line);
+        EXPECT_EQ(capture.lines(), expected);
+        {
+            testsupport::StdoutCapture quiet;
+            loader->startDemo();
+        }
+        EXPECT_GE(VLMPulsvek::timer->getTimeMs(), c.startMs);
+        EXPECT_LT(VLMPulsvek::timer->getTimeMs(), c.startMs + 1000);
+    }
+    VLMPulsvek::startTime = savedStart;
+    VLMPulsvek::endTime = savedEnd;
 }
 
 TEST_F(LoaderTest, DeletingThePoolsNullsTheGlobalsAndFreesLeftOverTextures)

@@ -155,6 +155,82 @@ TEST(FMODTimer, PlayAlignsTheClockToTheChannelAndSeeksMoveIt)
     EXPECT_EQ(clock.getChannelPositionMs(), 200);
 }
 
+// Past the end of the music the clock keeps its own time: a start past the
+// end (whatever the music's length) and a resume after the music ran out.
+TEST(FMODTimer, PastTheMusicTheClockKeepsItsTimeAndTheChannelWaitsSilentAtTheEnd)
+{
+    FMODTimer clock(stereoSound(), 20, fakeClock);
+    setNowMs(0);
+    ASSERT_TRUE(initQuietly(clock));
+    const int length = clock.getLengthMs();
+    FMOD_CHANNEL* channel = clock.getChannel();
+    for (int start : {length + 1, 40000, 0x7FFFFFFF}) {
+        SCOPED_TRACE(start);
+        clock.pause();
+        clock.setTimeMs(0);
+        setNowMs(1000);
+        clock.setTimeMs(start);
+        EXPECT_EQ(clock.getTimeMs(), start);
+        EXPECT_EQ(clock.getChannelPositionMs(), length);
+        EXPECT_FALSE(isPlaying(channel)) << "the music stays silent";
+        clock.play();
+        EXPECT_FALSE(clock.isPaused());
+        EXPECT_EQ(clock.getTimeMs(), start);
+        EXPECT_EQ(clock.getDeltaMs(start), 0);
+        setNowMs(1500);
+        if (start < 0x7FFFFFFF - 500) {
+            EXPECT_EQ(clock.getTimeMs(), start + 500);
+            EXPECT_EQ(clock.getDeltaMs(start + 500), 500);
+        }
+        EXPECT_EQ(clock.getChannelPositionMs(), length);
+    }
+
+    // A seek back into the music plays it, in step with the clock.
+    clock.pause();
+    clock.setTimeMs(length - 100);
+    EXPECT_EQ(clock.getChannelPositionMs(), length - 100);
+    setNowMs(2000);
+    clock.play();
+    EXPECT_GE(clock.getTimeMs(), length - 100);
+    EXPECT_LT(clock.getTimeMs(), length);
+    // The music runs out while the clock goes on: a resume does not take the
+    // clock back to the music's end.
+    ASSERT_TRUE(waitFor([&] { return !isPlaying(channel); }));
+    setNowMs(7000);
+    const int running = clock.getTimeMs();
+    EXPECT_GT(running, length + 4000);
+    clock.pause();
+    clock.play();
+    EXPECT_EQ(clock.getTimeMs(), running);
+}
+
+TEST(FMODTimer, TheLengthTheMusicFileStatesTellsACutFile)
+{
+    testsupport::TempDir dir;
+    const std::string whole = testsupport::readWholeFile(stereoSound());
+    struct Case {
+        const char* what;
+        std::string path;
+        bool cutShort;
+    } const cases[] = {
+        {"whole", stereoSound(), false},
+        {"cut in half", dir.write("half.mp3", whole.substr(0, whole.size() / 2)), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FMODTimer clock(c.path, 20, fakeClock);
+        bool cutShort = true;
+        EXPECT_EQ(clock.getStatedLengthMs(cutShort), 0) << "nothing before init";
+        EXPECT_FALSE(cutShort);
+        ASSERT_TRUE(initQuietly(clock));
+        const int stated = clock.getStatedLengthMs(cutShort);
+        EXPECT_EQ(cutShort, c.cutShort);
+        EXPECT_GE(stated, 1500);
+        EXPECT_LT(stated, 1600);
+        EXPECT_LT(clock.getLengthMs(), stated);
+    }
+}
+
 TEST(FMODTimer, SpectrumTypesCombineTheChannelsAndClampTheCount)
 {
     FMODTimer clock(stereoSound(), 20, fakeClock);

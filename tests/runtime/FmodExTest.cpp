@@ -214,18 +214,25 @@ TEST(FmodEx, ChannelsRunInRealTimeWithOrWithoutASoundDevice)
     }
 }
 
-TEST(FmodEx, PositionsRoundTripAndClampToTheEnd)
+TEST(FmodEx, PositionsRoundTripUpToTheEndAndPastItAreInvalid)
 {
-    constexpr unsigned int kEnd = 0xFFFFFFFFu;  // expected: the sound's length
+    constexpr unsigned int kEnd = 0xFFFFFFFFu;  // the sound's length
+    constexpr unsigned int kPastEnd = 0xFFFFFFFEu;  // the sound's length + 1
     struct Case {
         std::string path;
         unsigned int set;
-        unsigned int expected;
+        FMOD_RESULT result;
+        unsigned int expected;  // the position read back
     };
     const Case cases[] = {
-        {stereoSound(), 0, 0},          {stereoSound(), 149, 149}, {stereoSound(), 1001, 1001},
-        {monoSound(), 149, 149},        {monoSound(), 333, 333},   {monoSound(), 999, 999},
-        {stereoSound(), 1500000, kEnd}, {monoSound(), 0xFFFFFFFFu, kEnd},
+        {stereoSound(), 0, FMOD_OK, 0},        {stereoSound(), 149, FMOD_OK, 149},
+        {stereoSound(), 1001, FMOD_OK, 1001},  {monoSound(), 149, FMOD_OK, 149},
+        {monoSound(), 333, FMOD_OK, 333},      {monoSound(), 999, FMOD_OK, 999},
+        {monoSound(), kEnd, FMOD_OK, kEnd},    {stereoSound(), kEnd, FMOD_OK, kEnd},
+        // Past the end the channel stays where it was.
+        {stereoSound(), kPastEnd, FMOD_ERR_INVALID_POSITION, 700},
+        {stereoSound(), 1500000, FMOD_ERR_INVALID_POSITION, 700},
+        {monoSound(), 0xFFFFFFFDu, FMOD_ERR_INVALID_POSITION, 700},
     };
     System system;
     for (const Case& c : cases) {
@@ -233,8 +240,10 @@ TEST(FmodEx, PositionsRoundTripAndClampToTheEnd)
         FMOD_SOUND* sound = nullptr;
         ASSERT_EQ(system.loadPath(c.path, &sound), FMOD_OK);
         FMOD_CHANNEL* channel = system.playPaused(sound);
-        ASSERT_EQ(FMOD_Channel_SetPosition(channel, c.set, FMOD_TIMEUNIT_MS), FMOD_OK);
-        unsigned int expected = c.expected == kEnd ? lengthMs(sound) : c.expected;
+        ASSERT_EQ(FMOD_Channel_SetPosition(channel, 700, FMOD_TIMEUNIT_MS), FMOD_OK);
+        const unsigned int set = c.set == kEnd ? lengthMs(sound) : c.set == kPastEnd ? lengthMs(sound) + 1 : c.set;
+        EXPECT_EQ(FMOD_Channel_SetPosition(channel, set, FMOD_TIMEUNIT_MS), c.result);
+        const unsigned int expected = c.expected == kEnd ? lengthMs(sound) : c.expected;
         EXPECT_EQ(positionMs(channel), expected);
         EXPECT_EQ(isPlaying(channel), expected < lengthMs(sound));
         FMOD_Sound_Release(sound);
@@ -450,6 +459,63 @@ TEST(FmodEx, AFrameCountTheFileStatesIsNotTrusted)
         EXPECT_NEAR(lengthMs(sound), lengthMs(original), 80u) << frames;
         FMOD_Sound_Release(sound);
     }
+}
+
+// The Info/Xing header's frame count tells a file that holds less than it
+// declares; the sound is still what decodes.
+TEST(FmodEx, TheLengthTheHeaderStatesTellsACutFile)
+{
+    const std::string stereo = testsupport::readWholeFile(stereoSound());
+    const std::string mono = testsupport::readWholeFile(monoSound());
+    // A 30-byte ID3v2 tag in front: "ID3", version, flags, size 20 in 7-bit bytes.
+    const std::string id3 = std::string("ID3\x03\x00\x00\x00\x00\x00\x14", 10) + std::string(20, '\0');
+    auto withCount = [&](uint32_t frames) {
+        std::string forged = mono;
+        const size_t xing = forged.find("Xing");
+        for (int i = 0; i < 4; ++i)
+            forged[xing + 8 + static_cast<size_t>(i)] = static_cast<char>(frames >> (24 - 8 * i));
+        return forged;
+    };
+    // The whole files state 1500 and 1200 ms with the encoder's delay and padding.
+    const unsigned int stereoStated = 1541, monoStated = 1254;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        unsigned int statedMs;
+        bool cutShort;
+    } const cases[] = {
+        {"whole stereo", stereo, stereoStated, false},
+        {"whole mono", mono, monoStated, false},
+        {"whole, behind an ID3v2 tag", id3 + mono, monoStated, false},
+        {"stereo cut in half", stereo.substr(0, stereo.size() / 2), stereoStated, true},
+        {"mono cut in half, behind an ID3v2 tag", id3 + mono.substr(0, mono.size() / 2), monoStated, true},
+        {"the last frame cut off", stereo.substr(0, stereo.size() - 300), stereoStated, false},
+        {"no header", testsupport::silentMp3(1000), 0, false},
+        {"a count of 0", withCount(0), 0, false},
+        {"a count past any length", withCount(0xFFFFFFFFu), 0xFFFFFFFFu, true},
+    };
+    System system;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FMOD_SOUND* sound = nullptr;
+        ASSERT_EQ(system.loadMemory(c.bytes, &sound), FMOD_OK);
+        unsigned int statedMs = 1;
+        bool cutShort = !c.cutShort;
+        ASSERT_EQ(fmodex::getStatedLength(sound, &statedMs, &cutShort), FMOD_OK);
+        EXPECT_NEAR(statedMs, c.statedMs, 2u);
+        EXPECT_EQ(cutShort, c.cutShort);
+        if (c.statedMs > 0 && c.statedMs < 0xFFFFFFFFu) {
+            EXPECT_LT(lengthMs(sound), statedMs);
+        }
+        FMOD_Sound_Release(sound);
+    }
+    unsigned int ms = 0;
+    bool cut = false;
+    EXPECT_EQ(fmodex::getStatedLength(nullptr, &ms, &cut), FMOD_ERR_INVALID_HANDLE);
+    FMOD_SOUND* sound = nullptr;
+    ASSERT_EQ(system.loadMemory(mono, &sound), FMOD_OK);
+    EXPECT_EQ(fmodex::getStatedLength(sound, nullptr, &cut), FMOD_ERR_INVALID_PARAM);
+    EXPECT_EQ(fmodex::getStatedLength(sound, &ms, nullptr), FMOD_ERR_INVALID_PARAM);
 }
 
 TEST(FmodEx, MusicLongerThanTwentyMinutesIsRefused)
