@@ -204,6 +204,6 @@ void DashboardEffect::drawHelmetView(FBO* target)
     Geometry::screenQuad->draw();
     if (target == offscreen2)
         return;  // already drawn there
+    // Only copied into: the target is neither bound nor marked.
     fboBlitColor(offscreen2, 0, target, 0, GL_NEAREST);
-    fboMarkDirty(target);
 }

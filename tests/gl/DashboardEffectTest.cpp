@@ -217,13 +217,16 @@ TEST_F(DashboardEffectTest, MetersUploadTheLevelsOfTheirStepsSeed)
     EXPECT_EQ(samplerUnit(*meters, "data"), 0);
 }
 
-TEST_F(DashboardEffectTest, HelmetViewCopiesTheVisorIntoTheMarkedTarget)
+// The visor is drawn into the work buffer and copied into the target, which
+// the view neither binds nor marks.
+TEST_F(DashboardEffectTest, HelmetViewCopiesTheVisorIntoTheTarget)
 {
     drawView(2.0f, out.get());
     savePng(out.get(), std::string(PULSVEK_BINARY_DIR) + "/dashboard-helmet.png");
     // The red scene through the tinted visor.
     rendertest::expectNear(at(out.get(), 0.0f, 0.0f), {219, 0, 0, 255});
-    EXPECT_TRUE(out->isDirty());
+    EXPECT_FALSE(out->isDirty()) << "the target is not marked";
+    EXPECT_EQ(FBO::currentFramebuffer, scene2->getId()) << "nor bound";
     EXPECT_TRUE(scene2->isDirty());
     EXPECT_EQ(samplerUnit(*helmetShader, "overlay"), 2);
     EXPECT_TRUE(glIsEnabled(GL_BLEND)) << "left as it was";
