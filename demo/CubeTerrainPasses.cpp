@@ -7,7 +7,6 @@
 #include "engine/render/Engine.h"
 #include "engine/render/FBO.h"
 #include "engine/render/Object.h"
-#include "engine/render/ScreenSettings.h"
 #include "engine/render/Shader.h"
 #include "engine/render/Texture.h"
 #include "engine/render/VAO.h"
@@ -142,15 +141,9 @@ void CubeTerrain::drawBackground(Frame& frame)
     fboBlitColor(skyboxFbo, 0, frame.target, 0, GL_LINEAR);
     frame.skyM = glm::inverse(glm::mat3(frame.skyCam));
 
-    // The screen's size is its letterboxed viewport.
-    if (frame.target) {
-        frame.screen[0] = static_cast<float>(fboGetWidth(frame.target));
-        frame.screen[1] = static_cast<float>(fboGetHeight(frame.target));
-    } else {
-        VLM_ASSERT(VLMPulsvek::screenSettings != nullptr);
-        frame.screen[0] = static_cast<float>(VLMPulsvek::screenSettings->getViewportWidth());
-        frame.screen[1] = static_cast<float>(VLMPulsvek::screenSettings->getViewportHeight());
-    }
+    // The target's size; (0, 0) for the screen, which the shaders take as "unknown".
+    frame.screen[0] = static_cast<float>(fboGetWidth(frame.target));
+    frame.screen[1] = static_cast<float>(fboGetHeight(frame.target));
 }
 
 // Uniforms of one road or terrain draw.
@@ -257,13 +250,13 @@ void CubeTerrain::drawSprites(const Frame& frame)
     const int n = generator->getSceneryCount();
     if (n == 0 || !scenery)
         return;
-    const int meshRows = meshRowsFor(rows);
     const glm::mat4 upright = glm::rotate(identity, glm::radians(-90.0f), glm::vec3(1.0f, 0.0f, 0.0f));
     for (int k = 0; k < n; ++k) {
         const SceneryEntry& e = scenery[k];
         const int d = e.row - row;
-        // Only rows the meshes show.
-        if (d < 0 || d >= meshRows)
+        // Every row of the window has its road sample, the last two (beyond the
+        // meshes) included; a row outside it would read beyond the spline.
+        if (d < 0 || d >= rows)
             continue;
         SceneryKind* kind = e.kind;
         if (!kind || !kind->mesh) {

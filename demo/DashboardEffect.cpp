@@ -13,6 +13,8 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <cstdlib>
+
 namespace {
 
 constexpr float DEGREES = 0.017453292f;
@@ -93,11 +95,20 @@ glm::mat4 DashboardEffect::needleMatrix(float x, float baseDegrees, float noiseV
 void DashboardEffect::fillMeters(int timeMs)
 {
     VLM_ASSERT(meterBuffer != nullptr);
-    meterRandom.seed(static_cast<unsigned>(timeMs) / 50u);
+    // The runtime library's generator, reseeded: the same levels all through
+    // a 50 ms step and whenever that time comes again.
+    std::srand(static_cast<unsigned>(timeMs) / 50u);
     for (int k = 0; k < METERS; ++k) {
-        const auto level = static_cast<unsigned char>(meterRandom() & 0xFF);
+        const unsigned char level = meterLevel(std::rand());
         meterBuffer[k * 3] = meterBuffer[k * 3 + 1] = meterBuffer[k * 3 + 2] = level;
     }
+}
+
+unsigned char DashboardEffect::meterLevel(int randomValue)
+{
+    // The high bits, so that the levels spread over the meter's whole range.
+    const long long r = randomValue < 0 ? 0 : randomValue;
+    return static_cast<unsigned char>(r * 256 / (static_cast<long long>(RAND_MAX) + 1));
 }
 
 void DashboardEffect::draw(int timeMs, int, FBO* target)
@@ -193,6 +204,6 @@ void DashboardEffect::drawHelmetView(FBO* target)
     Geometry::screenQuad->draw();
     if (target == offscreen2)
         return;  // already drawn there
+    // Only copied into: the target is neither bound nor marked.
     fboBlitColor(offscreen2, 0, target, 0, GL_NEAREST);
-    fboMarkDirty(target);
 }

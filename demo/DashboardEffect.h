@@ -8,8 +8,6 @@
 #include <glm/mat4x4.hpp>
 #include <libnoise/noise.h>
 
-#include <random>
-
 class DashboardEffect : public Effect {
 public:
     DashboardEffect();
@@ -29,9 +27,11 @@ public:
     static glm::mat4 needleMatrix(float x, float baseDegrees, float noiseValue);
 
     static constexpr int METERS = 8;
-    // Fills the meter buffer (one byte per channel, three channels per meter)
-    // from a generator of the effect's own, seeded with timeMs / 50.
+    // Fills the meter buffer (one byte per channel, three channels per meter):
+    // srand(timeMs / 50), then one rand() per meter, scaled to 0..255.
     void fillMeters(int timeMs);
+    // The level byte of one rand() result.
+    static unsigned char meterLevel(int randomValue);
 
     // Set by the resource declaration.
     Texture* rearViewOverlay = nullptr;
@@ -67,6 +67,4 @@ private:
     void drawRearView(FBO* target);
     void drawFrontView(unsigned t, FBO* target);
     void drawHelmetView(FBO* target);
-
-    std::mt19937 meterRandom;
 };

@@ -72,8 +72,7 @@ void RainEffect::draw(int timeMs, int, FBO* target)
     glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // Blended planes must not hide each other.
-    glDepthMask(GL_FALSE);
+    // The depth test and depth writes stay as the caller left them.
     offsetIndex = 0;
 
     Camera* camera = VLMPulsvek::syscam;
@@ -99,7 +98,6 @@ void RainEffect::draw(int timeMs, int, FBO* target)
         planeDepth += step;
     }
 
-    glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     glEnable(GL_CULL_FACE);
 }

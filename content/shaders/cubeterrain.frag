@@ -27,8 +27,11 @@ void main()
     vec3 r = SkyM * reflect(normalize(v_View), normalize(up));
     vec3 sky = mix(texture(cube1, r).rgb, texture(cube2, r).rgb, blend);
     c = mix(c, sky, WATER_MIRROR * water);
-    // Haze towards the sky image behind the pixel.
-    vec2 toBackground = vec2(textureSize(background, 0)) / max(screen, vec2(1.0));
-    c = mix(c, texelFetch(background, ivec2(gl_FragCoord.xy * toBackground), 0).rgb, fog);
+    // Haze towards the sky image behind the pixel. Without the target's size
+    // ((0, 0) for the screen) the pixel is the sky image's own, kept inside it.
+    ivec2 size = textureSize(background, 0);
+    vec2 toBackground = screen.x >= 1.0 && screen.y >= 1.0 ? vec2(size) / screen : vec2(1.0);
+    ivec2 behind = min(ivec2(gl_FragCoord.xy * toBackground), size - 1);
+    c = mix(c, texelFetch(background, behind, 0).rgb, fog);
     out_Color = vec4(c, 1.0);
 }

@@ -27,8 +27,11 @@ void main()
     float light = 0.45 + 0.55 * max(dot(n, SUN), 0.0);
     float haze = clamp((length(viewPos.xyz) - 60.0) / 160.0, 0.0, 1.0);
     float fog = max(haze * haze * (3.0 - 2.0 * haze), clamp((row - 200.0) / 45.0, 0.0, 1.0));
-    vec2 pixel = clamp(clip.xy / max(clip.w, 1e-4) * 0.5 + 0.5, 0.0, 1.0) * screen;
-    vec2 toBackground = vec2(textureSize(background, 0)) / max(screen, vec2(1.0));
+    // Without the target's size ((0, 0) for the screen) the sky image's own.
+    vec2 size = vec2(textureSize(background, 0));
+    bool sized = screen.x >= 1.0 && screen.y >= 1.0;
+    vec2 pixel = clamp(clip.xy / max(clip.w, 1e-4) * 0.5 + 0.5, 0.0, 1.0) * (sized ? screen : size - 1.0);
+    vec2 toBackground = sized ? size / screen : vec2(1.0);
     vec3 behind = texelFetch(background, ivec2(pixel * toBackground), 0).rgb;
     v_Color = vec4(in_Color0.rgb * light, 1.0 - fog);
     v_Add = behind * fog;

@@ -197,17 +197,26 @@ TEST(DashboardTest, MetersHoldWithinAStepAndChangeAcrossSteps)
     EXPECT_GT(high, 100);
 }
 
-TEST(DashboardTest, MetersLeaveTheProcessGeneratorAlone)
+// The meters reseed the process's generator with t / 50 and take its next
+// eight numbers, their high bits as the levels; whoever calls rand() next gets
+// the ninth number of that seed.
+TEST(DashboardTest, MetersComeFromTheReseededProcessGenerator)
 {
     DashboardEffect effect;
     effect.meterBuffer = new unsigned char[DashboardEffect::METERS * 3];
+    std::srand(1234 / 50);
+    int numbers[DashboardEffect::METERS + 1];
+    for (int& n : numbers)
+        n = std::rand();
     std::srand(4242);
-    const int first = std::rand();
-    const int second = std::rand();
-    std::srand(4242);
-    EXPECT_EQ(std::rand(), first);
     effect.fillMeters(1234);
-    EXPECT_EQ(std::rand(), second);
+    for (int k = 0; k < DashboardEffect::METERS; ++k)
+        EXPECT_EQ(effect.meterBuffer[k * 3], numbers[k] * 256LL / (RAND_MAX + 1LL)) << k;
+    EXPECT_EQ(std::rand(), numbers[DashboardEffect::METERS]);
+
+    EXPECT_EQ(DashboardEffect::meterLevel(0), 0);
+    EXPECT_EQ(DashboardEffect::meterLevel(RAND_MAX / 2), 127);
+    EXPECT_EQ(DashboardEffect::meterLevel(RAND_MAX), 255);
 }
 
 TEST(TitleTest, PictureChoiceByLowerWholeNumber)

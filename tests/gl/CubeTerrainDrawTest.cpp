@@ -323,9 +323,9 @@ TEST_F(CubeTerrainDrawTest, SteadyFramesUploadOnlyWhenTheRowChanges)
     EXPECT_EQ(terrain->getUploadCount(), uploads + 4);
 }
 
-// One draw per scenery entry the meshes show: entries in the window's last
-// two rows (beyond the 254 mesh rows) are skipped.
-TEST_F(CubeTerrainDrawTest, OneDrawPerSceneryEntryOnTheMeshRows)
+// One draw per collected scenery entry, those in the window's last two rows
+// (beyond the 254 mesh rows) included: each stands on its own road sample.
+TEST_F(CubeTerrainDrawTest, OneDrawPerCollectedSceneryEntry)
 {
     REQUIRE_GL();
     auto drive = makeDrive(1.0f);
@@ -336,16 +336,45 @@ TEST_F(CubeTerrainDrawTest, OneDrawPerSceneryEntryOnTheMeshRows)
     drive->endFrame();
     const int row = 20;
     const int n = terrain->getGenerator()->getSceneryCount();
-    int shown = 0;
     int beyond = 0;
-    for (int k = 0; k < n; ++k) {
-        const int d = terrain->getScenery()[k].row - row;
-        shown += d < 254;
-        beyond += d >= 254;
-    }
+    for (int k = 0; k < n; ++k)
+        beyond += terrain->getScenery()[k].row - row >= 254;
     EXPECT_GT(beyond, 0) << "sprites every second row reach the window's end";
     // Sky, road, terrain, car, the sprites, mirror road and terrain.
-    EXPECT_EQ(draws, 6 + shown);
+    EXPECT_EQ(draws, 6 + n);
+}
+
+// The entries come in row order: the last one drawn is the farthest, in the
+// window's last rows, and its uniforms are still on its shader. Camera mode 3
+// has the identity view, so "modelM" is the sprite's own placement.
+TEST_F(CubeTerrainDrawTest, SpritesInTheWindowsLastRowsStandOnTheirRoadSamples)
+{
+    REQUIRE_GL();
+    auto drive = makeDrive(3.0f);
+    CubeTerrain* terrain = drive->effect->getTerrain();
+    drive->draw(1000);
+    const int row = 20;
+    const int n = terrain->getGenerator()->getSceneryCount();
+    ASSERT_GT(n, 0);
+    const SceneryEntry& last = terrain->getScenery()[n - 1];
+    const int d = last.row - row;
+    ASSERT_GE(d, 254);
+    ASSERT_LE(d, 255);
+    ASSERT_NE(last.kind, nullptr);
+    Shader* shader = drive->shader(last.kind->texture ? "spriteshadertex" : "spriteshader");
+    const GLuint program = shader->getProgramId();
+    GLfloat drawnRow = -1.0f;
+    glGetUniformfv(program, glGetUniformLocation(program, "row"), &drawnRow);
+    EXPECT_EQ(drawnRow, static_cast<float>(d));
+    GLfloat model[16];
+    glGetUniformfv(program, glGetUniformLocation(program, "modelM"), model);
+    const float* turn = terrain->getRoadSpline()->getTurn();
+    const float* hill = terrain->getRoadSpline()->getHill();
+    EXPECT_FLOAT_EQ(model[12], turn[d] + static_cast<float>(last.column - 64));
+    EXPECT_FLOAT_EQ(model[13], hill[d] + static_cast<float>(last.height));
+    EXPECT_FLOAT_EQ(model[14], static_cast<float>(-d));
+    drive->endFrame();
+    EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 // Sprite sizes are read at the time of the current row, not the frame's time:
@@ -388,18 +417,56 @@ TEST_F(CubeTerrainDrawTest, NegativePositionShowsTheStart)
     EXPECT_EQ(drive->effect->getTerrain()->getGenerator()->getTerrainWindow(0), nullptr);
 }
 
-TEST_F(CubeTerrainDrawTest, ScreenUniformIsTheViewportWhenDrawingToTheScreen)
+// Drawn to the screen the target has no size: "screen" is (0, 0) for the road,
+// the terrain and the sprites, and the shaders then take the sky image's own
+// pixels for the haze. The test sky is one colour, so the screen shows what a
+// target of the viewport's size shows (but for a few edge pixels: the two
+// depth buffers differ).
+TEST_F(CubeTerrainDrawTest, ScreenUniformIsZeroWhenDrawingToTheScreen)
 {
     REQUIRE_GL();
     auto drive = makeDrive(1.0f);
-    drive->draw(1000, true);
-    drive->endFrame();
-    Shader* shader = drive->shader("cubeterrain");
-    GLfloat screen[2] = {0, 0};
-    glGetUniformfv(shader->getProgramId(), glGetUniformLocation(shader->getProgramId(), "screen"), screen);
-    EXPECT_EQ(screen[0], static_cast<float>(drive->screen.getViewportWidth()));
-    EXPECT_EQ(screen[1], static_cast<float>(drive->screen.getViewportHeight()));
-    EXPECT_GT(screen[0], 0.0f);
+    const int w = drive->target->getWidth();
+    const int h = drive->target->getHeight();
+    ASSERT_EQ(drive->screen.getViewportWidth(), w);
+    ASSERT_EQ(drive->screen.getViewportHeight(), h);
+    Pixels frames[2];
+    for (bool toScreen : {false, true}) {
+        SCOPED_TRACE(toScreen ? "screen" : "target");
+        // The show clears the screen before each frame.
+        fboBind(nullptr);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        drive->draw(1000, toScreen);
+        const float want[2] = {toScreen ? 0.0f : static_cast<float>(w), toScreen ? 0.0f : static_cast<float>(h)};
+        for (const char* name : {"cubeterrain", "spriteshader", "spriteshadertex"}) {
+            const GLuint program = drive->shader(name)->getProgramId();
+            GLfloat screen[2] = {-1, -1};
+            glGetUniformfv(program, glGetUniformLocation(program, "screen"), screen);
+            EXPECT_EQ(screen[0], want[0]) << name;
+            EXPECT_EQ(screen[1], want[1]) << name;
+        }
+        if (toScreen) {
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+            frames[1] = testsupport::readPixels(drive->screen.getViewportX(), drive->screen.getViewportY(), w, h);
+        } else {
+            frames[0] = readFbo(drive->target);
+        }
+        const Census rear = census(readFbo(drive->mirror), 256, 0, 128);
+        EXPECT_GT(rear.road + rear.other, rear.total / 4) << "the mirror";
+        drive->endFrame();
+    }
+    savePng("drive-screen.png", frames[1], w, h);
+    const Census all = census(frames[1], w, 0, h);
+    EXPECT_EQ(all.black, 0);
+    EXPECT_GT(all.road, all.total / 100);
+    int differing = 0;
+    for (size_t i = 0; i < frames[0].size(); i += 4)
+        for (size_t k = 0; k < 3; ++k)
+            if (std::abs(frames[0][i + k] - frames[1][i + k]) > 8) {
+                ++differing;
+                break;
+            }
+    EXPECT_LT(differing, w * h / 1000) << "the haze is the sky's colour";
     EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

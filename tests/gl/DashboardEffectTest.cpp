@@ -8,6 +8,7 @@
 #include "engine/render/FBO.h"
 #include "support/Capture.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -178,37 +179,54 @@ TEST_F(DashboardEffectTest, NeedlesFollowTheNoiseOfTheirTracks)
     EXPECT_GT(lit, 0) << "noise " << p;
 }
 
-TEST_F(DashboardEffectTest, MetersUploadTheBytesOfTheirStep)
+// The levels srand(seed) and eight rand() calls give, each in all three channels.
+std::vector<unsigned char> metersOfSeed(unsigned seed)
 {
-    std::vector<unsigned char> got(DashboardEffect::METERS * 3);
-    drawView(1.0f, out.get(), 1000);
-    EXPECT_EQ(boundTexture(0, GL_TEXTURE_1D), effect.meterTexture->getId());
-    effect.meterTexture->bind();
-    glGetTexImage(GL_TEXTURE_1D, 0, GL_RGB, GL_UNSIGNED_BYTE, got.data());
-    effect.meterTexture->unbind();
-    const std::vector<unsigned char> first(got);
-    effect.fillMeters(1000);
-    EXPECT_EQ(first, std::vector<unsigned char>(effect.meterBuffer, effect.meterBuffer + got.size()));
-    EXPECT_EQ(samplerUnit(*meters, "data"), 0);
-
-    drawView(1.0f, out.get(), 1049);
-    effect.meterTexture->bind();
-    glGetTexImage(GL_TEXTURE_1D, 0, GL_RGB, GL_UNSIGNED_BYTE, got.data());
-    EXPECT_EQ(got, first);
-    drawView(1.0f, out.get(), 1050);
-    effect.meterTexture->bind();
-    glGetTexImage(GL_TEXTURE_1D, 0, GL_RGB, GL_UNSIGNED_BYTE, got.data());
-    effect.meterTexture->unbind();
-    EXPECT_NE(got, first);
+    std::srand(seed);
+    std::vector<unsigned char> levels;
+    for (int k = 0; k < DashboardEffect::METERS; ++k) {
+        const unsigned char level = DashboardEffect::meterLevel(std::rand());
+        levels.insert(levels.end(), 3, level);
+    }
+    return levels;
 }
 
-TEST_F(DashboardEffectTest, HelmetViewCopiesTheVisorIntoTheMarkedTarget)
+// The meters come from the runtime library's generator reseeded with t / 50:
+// the same levels all through a 50 ms step, new ones at the next.
+TEST_F(DashboardEffectTest, MetersUploadTheLevelsOfTheirStepsSeed)
+{
+    const struct {
+        int t;
+        unsigned seed;
+    } steps[] = {{1000, 20}, {1049, 20}, {1050, 21}, {0, 0}, {1000, 20}};
+    std::vector<unsigned char> got(DashboardEffect::METERS * 3);
+    for (const auto& step : steps) {
+        drawView(1.0f, out.get(), step.t);
+        EXPECT_EQ(boundTexture(0, GL_TEXTURE_1D), effect.meterTexture->getId());
+        effect.meterTexture->bind();
+        glGetTexImage(GL_TEXTURE_1D, 0, GL_RGB, GL_UNSIGNED_BYTE, got.data());
+        effect.meterTexture->unbind();
+        // The draw left the generator just past the eight levels.
+        const int next = std::rand();
+        const std::vector<unsigned char> want = metersOfSeed(step.seed);
+        EXPECT_EQ(got, want) << step.t;
+        EXPECT_EQ(std::vector<unsigned char>(effect.meterBuffer, effect.meterBuffer + got.size()), want);
+        EXPECT_EQ(next, std::rand()) << step.t;
+    }
+    EXPECT_NE(metersOfSeed(20), metersOfSeed(21));
+    EXPECT_EQ(samplerUnit(*meters, "data"), 0);
+}
+
+// The visor is drawn into the work buffer and copied into the target, which
+// the view neither binds nor marks.
+TEST_F(DashboardEffectTest, HelmetViewCopiesTheVisorIntoTheTarget)
 {
     drawView(2.0f, out.get());
     savePng(out.get(), std::string(PULSVEK_BINARY_DIR) + "/dashboard-helmet.png");
     // The red scene through the tinted visor.
     rendertest::expectNear(at(out.get(), 0.0f, 0.0f), {219, 0, 0, 255});
-    EXPECT_TRUE(out->isDirty());
+    EXPECT_FALSE(out->isDirty()) << "the target is not marked";
+    EXPECT_EQ(FBO::currentFramebuffer, scene2->getId()) << "nor bound";
     EXPECT_TRUE(scene2->isDirty());
     EXPECT_EQ(samplerUnit(*helmetShader, "overlay"), 2);
     EXPECT_TRUE(glIsEnabled(GL_BLEND)) << "left as it was";

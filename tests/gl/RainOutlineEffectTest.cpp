@@ -1,5 +1,5 @@
 // Rain and outline under GL: the rain's plane schedule and draw count, its
-// blending without depth writes and the state it restores, its picture's
+// blending, the depth state it leaves to the caller, its picture's
 // settings and repeat, its cover of the whole target; the outline pass over a
 // depth picture, its uniforms, and its refusal without a source.
 
@@ -132,33 +132,56 @@ TEST_F(RainEffectTest, TwentyTwoPlanesOnTheirScheduleEveryFrame)
     EXPECT_EQ(effect.offsetIndex, 22);
 }
 
-TEST_F(RainEffectTest, BlendsWithoutWritingDepthAndRestoresTheState)
+// The rain changes culling and blending only: depth testing and depth writes
+// are the caller's. In the show the terrain has switched the test off before
+// the rain, so nothing is written; with test and writes on, the streaks are.
+TEST_F(RainEffectTest, BlendsAndLeavesTheDepthStateAsItWas)
 {
+    const struct {
+        bool test;
+        GLboolean writes;
+        bool depthWritten;
+    } cases[] = {{false, GL_TRUE, false}, {true, GL_TRUE, true}, {true, GL_FALSE, false}};
     VLMPulsvek::syscam->setViewMatrix(glm::mat4(1.0f));
-    glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
-    glEnable(GL_CULL_FACE);
-    drawOnce();
-    savePng(out.get(), std::string(PULSVEK_BINARY_DIR) + "/rain.png");
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "the depth test is not the rain's";
-    GLboolean writes = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &writes);
-    EXPECT_EQ(writes, GL_TRUE);
-    EXPECT_TRUE(out->isDirty());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "depth test " << c.test << ", writes " << int(c.writes));
+        clearFbo(out.get(), 0, 0, 0, 1);
+        if (c.test)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
+        glDepthMask(c.writes);
+        glEnable(GL_CULL_FACE);
+        drawOnce();
+        if (c.depthWritten)
+            savePng(out.get(), std::string(PULSVEK_BINARY_DIR) + "/rain.png");
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), c.test ? GL_TRUE : GL_FALSE) << "the depth test is not the rain's";
+        GLboolean writes = !c.writes;
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &writes);
+        EXPECT_EQ(writes, c.writes) << "nor are depth writes";
+        EXPECT_TRUE(out->isDirty());
 
-    // Streaks were drawn, and the cleared depth is still the far plane everywhere.
-    int bright = 0;
-    for (int x = 0; x < 64; ++x)
-        bright += fboPixel(out.get(), x, 18)[0] > 40;
-    EXPECT_GT(bright, 4);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, out->getId());
-    std::vector<float> depth(64 * 36, 0.0f);
-    glReadPixels(0, 0, 64, 36, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    for (float d : depth)
-        ASSERT_EQ(d, 1.0f);
+        // Streaks were drawn; the cleared depth (the far plane) stays unless
+        // the caller lets the streaks write it.
+        int bright = 0;
+        for (int x = 0; x < 64; ++x)
+            bright += fboPixel(out.get(), x, 18)[0] > 40;
+        EXPECT_GT(bright, 4);
+        glDepthMask(GL_TRUE);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, out->getId());
+        std::vector<float> depth(64 * 36, 0.0f);
+        glReadPixels(0, 0, 64, 36, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        const auto nearer = std::count_if(depth.begin(), depth.end(), [](float d) { return d < 1.0f; });
+        if (c.depthWritten)
+            EXPECT_GT(nearer, 64) << "the streaks' depth";
+        else
+            EXPECT_EQ(nearer, 0);
+    }
+    glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
 }
 
