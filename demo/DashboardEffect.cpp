@@ -18,7 +18,9 @@
 namespace {
 
 constexpr float DEGREES = 0.017453292f;
-constexpr int METER_BYTES = DashboardEffect::METERS * 3;
+// Room for three 4-byte values a meter; the 8 x 1 byte texture takes the
+// first 24 bytes, one level byte a channel.
+constexpr int METER_BYTES = DashboardEffect::METERS * 3 * 4;
 
 glm::mat4 placement(float x, float y, float sx, float sy, float sz)
 {
