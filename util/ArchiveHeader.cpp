@@ -27,8 +27,8 @@ enum Property : uint8_t {
     kEncodedHeader = 0x17,
 };
 
-// The list could not be followed (cut short, or a structure the decoder
-// refuses as well): the decoder has the last word.
+// The list could not be followed (it ends early, or has a structure this
+// look does not know): the decoder has the last word.
 struct Unreadable {};
 
 // A count or size past its bound: the list is refused.
@@ -72,6 +72,14 @@ public:
         at += static_cast<size_t>(n);
     }
 
+    uint32_t word()
+    {
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i)
+            v |= static_cast<uint32_t>(byte()) << (8 * i);
+        return v;
+    }
+
     const uint8_t* here() const { return data + at; }
 
     // A count that sizes one of the decoder's tables, each of whose entries
@@ -104,6 +112,7 @@ struct Folder {
     uint64_t packedStreams = 0;
     std::vector<uint64_t> unpackSizes;
     bool digest = false;
+    uint32_t crc = 0;
 };
 
 struct Streams {
@@ -112,11 +121,11 @@ struct Streams {
     std::vector<Folder> folders;
 };
 
-void digests(Cursor& in, uint64_t n, std::vector<bool>* defined = nullptr)
+// n check sums, each one there or not: skipped, or kept in folders.
+void digests(Cursor& in, uint64_t n, std::vector<Folder>* folders = nullptr)
 {
+    std::vector<bool> defined;
     uint64_t present = n;
-    if (defined)
-        defined->assign(static_cast<size_t>(n), true);
     if (in.byte() == 0) {
         present = 0;
         uint8_t bits = 0;
@@ -125,11 +134,20 @@ void digests(Cursor& in, uint64_t n, std::vector<bool>* defined = nullptr)
                 bits = in.byte();
             const bool set = bits & (0x80 >> (i % 8));
             present += set;
-            if (defined)
-                (*defined)[static_cast<size_t>(i)] = set;
+            if (folders)
+                defined.push_back(set);
         }
     }
-    in.skip(4 * present);
+    if (!folders) {
+        in.skip(4 * present);
+        return;
+    }
+    for (size_t i = 0; i < folders->size(); ++i) {
+        Folder& f = (*folders)[i];
+        f.digest = defined.empty() || defined[i];
+        if (f.digest)
+            f.crc = in.word();
+    }
 }
 
 void packInfo(Cursor& in, Streams& s)
@@ -208,10 +226,7 @@ void codersInfo(Cursor& in, Streams& s)
             f.unpackSizes.push_back(in.number());
     uint8_t type = in.byte();
     if (type == kCRC) {
-        std::vector<bool> defined;
-        digests(in, n, &defined);
-        for (size_t i = 0; i < s.folders.size(); ++i)
-            s.folders[i].digest = defined[i];
+        digests(in, n, &s.folders);
         type = in.byte();
     }
     if (type != kEnd)
@@ -273,19 +288,21 @@ Streams streamsInfo(Cursor& in)
 }
 
 // The plain list: its streams and the number of its files.
-void plainList(Cursor& in)
+Streams plainList(Cursor& in)
 {
+    Streams s;
     uint8_t type = in.byte();
     // Archivers write none; readers differ on how to skip them.
     if (type == kArchiveProperties)
         throw Refused{"its member list has archive properties"};
     if (type == kMainStreamsInfo) {
-        streamsInfo(in);
+        s = streamsInfo(in);
         type = in.byte();
     }
     // A name of one letter and its end take four bytes.
     if (type == kFilesInfo)
         in.count("files", 4);
+    return s;
 }
 
 bool same(const std::vector<uint8_t>& id, std::initializer_list<uint8_t> expected)
@@ -330,69 +347,165 @@ uint64_t littleEndian(const uint8_t* p, int bytes)
     return v;
 }
 
-std::string checkedList(std::ifstream& file, uint64_t fileSize)
+uint32_t crcOf(const uint8_t* p, size_t n)
 {
-    uint8_t start[32];
-    if (!file.read(reinterpret_cast<char*>(start), sizeof start))
-        return "";
-    static const uint8_t signature[6] = {'7', 'z', 0xbc, 0xaf, 0x27, 0x1c};
-    if (!std::equal(signature, signature + 6, start))
-        return "";
-    const uint64_t offset = littleEndian(start + 12, 8);
-    const uint64_t size = littleEndian(start + 20, 8);
-    if (size > kMaxListBytes)
-        return "its member list takes " + std::to_string(size) + " bytes";
-    if (size == 0 || offset > fileSize || size > fileSize - 32 - std::min(offset, fileSize - 32))
-        return "";
-    std::vector<uint8_t> list(static_cast<size_t>(size));
-    file.seekg(static_cast<std::streamoff>(32 + offset));
-    if (!file.read(reinterpret_cast<char*>(list.data()), static_cast<std::streamsize>(size)))
-        return "";
+    return lzma_crc32(p, n, 0);
+}
 
-    Cursor in(list.data(), list.size());
-    const uint8_t type = in.byte();
-    if (type == kHeader) {
-        plainList(in);
-        return "";
+uint64_t plus(uint64_t a, uint64_t b)
+{
+    return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
+std::string cutShort(uint64_t fileSize, const std::string& what, uint64_t from, uint64_t to)
+{
+    return "cut short: the file ends at byte " + std::to_string(fileSize) + ", its " + what + " takes bytes " +
+           std::to_string(from) + " to " + std::to_string(to);
+}
+
+bool readAt(std::ifstream& file, uint64_t at, std::vector<uint8_t>& bytes)
+{
+    file.clear();
+    file.seekg(static_cast<std::streamoff>(at));
+    return static_cast<bool>(
+        file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())));
+}
+
+// Reads what a list holds, counts first: a count past its bound is refused
+// (Refused goes to the caller) whatever the check sums say. False when the
+// list could not be followed.
+template <class Read>
+bool follow(Read read)
+{
+    try {
+        read();
+        return true;
+    } catch (const Unreadable&) {
+        return false;
     }
-    if (type != kEncodedHeader)
+}
+
+// Packed streams lie between the start header and the member list.
+std::string dataPastList(const Streams& s, uint64_t listAt)
+{
+    uint64_t end = plus(32, s.packPosition);
+    for (uint64_t n : s.packSizes)
+        end = plus(end, n);
+    if (end <= listAt)
         return "";
-    // A packed list: one folder of one coder (archivers use LZMA) from one
-    // packed stream.
-    const Streams s = streamsInfo(in);
+    return "its members' data runs to byte " + std::to_string(end) + ", past the start of its member list at byte " +
+           std::to_string(listAt);
+}
+
+std::string hex(uint8_t v)
+{
+    static const char digits[] = "0123456789abcdef";
+    return std::string("0x") + digits[v >> 4] + digits[v & 15];
+}
+
+// The list that a packed one unpacks to, checked the same way.
+std::string checkedPackedList(std::ifstream& file, uint64_t fileSize, uint64_t listAt, const Streams& s)
+{
+    // One folder of one coder (archivers use LZMA) from one packed stream.
     if (s.folders.size() != 1 || s.packSizes.size() != 1 || s.folders[0].coders.size() != 1 ||
         s.folders[0].unpackSizes.size() != 1)
         return "its member list is packed in a way this program does not check";
-    const uint64_t unpacked = s.folders[0].unpackSizes[0];
+    const Folder& folder = s.folders[0];
+    const uint64_t unpacked = folder.unpackSizes[0];
     if (unpacked > kMaxListBytes)
         return "its member list unpacks to " + std::to_string(unpacked) + " bytes";
     const uint64_t packedSize = s.packSizes[0];
-    if (s.packPosition > fileSize || packedSize > fileSize - std::min(fileSize, 32 + s.packPosition))
-        return "";
+    const uint64_t from = plus(32, s.packPosition);
+    if (from > fileSize || packedSize > fileSize - from)
+        return cutShort(fileSize, "packed member list", from, plus(from, packedSize));
+    if (from + packedSize > listAt)
+        return "its packed member list takes bytes " + std::to_string(from) + " to " +
+               std::to_string(from + packedSize) + ", past the start of its member list at byte " +
+               std::to_string(listAt);
+    const Coder& c = folder.coders[0];
+    const bool copy = same(c.id, {0x00});
+    const bool lzma1 = same(c.id, {0x03, 0x01, 0x01});
+    const bool lzma2 = same(c.id, {0x21});
+    if (!copy && !lzma1 && !lzma2)
+        return "its member list is packed with a method this program does not check";
     std::vector<uint8_t> packed(static_cast<size_t>(packedSize));
-    file.clear();
-    file.seekg(static_cast<std::streamoff>(32 + s.packPosition));
-    if (!file.read(reinterpret_cast<char*>(packed.data()), static_cast<std::streamsize>(packed.size())))
-        return "";
-    const Coder& c = s.folders[0].coders[0];
+    if (!readAt(file, from, packed))
+        return "its packed member list cannot be read from the file";
     std::vector<uint8_t> plain(static_cast<size_t>(unpacked));
     bool unpackedWhole = false;
-    if (same(c.id, {0x00})) {
+    if (copy) {
         unpackedWhole = packed.size() >= plain.size();
         if (unpackedWhole)
             std::copy(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(plain.size()), plain.begin());
-    } else if (same(c.id, {0x03, 0x01, 0x01}))
-        unpackedWhole = lzmaUnpack(LZMA_FILTER_LZMA1, c, packed, plain);
-    else if (same(c.id, {0x21}))
-        unpackedWhole = lzmaUnpack(LZMA_FILTER_LZMA2, c, packed, plain);
-    else
-        return "its member list is packed with a method this program does not check";
+    } else {
+        unpackedWhole = lzmaUnpack(lzma1 ? LZMA_FILTER_LZMA1 : LZMA_FILTER_LZMA2, c, packed, plain);
+    }
     if (!unpackedWhole)
-        return "";
+        return "its packed member list does not unpack";
+    if (plain.empty())
+        return "its packed member list unpacks to nothing";
     Cursor inner(plain.data(), plain.size());
-    if (inner.byte() == kHeader)
-        plainList(inner);
-    return "";
+    const uint8_t type = inner.byte();
+    Streams members;
+    const bool followed = type == kHeader && follow([&] { members = plainList(inner); });
+    if (folder.digest && folder.crc != crcOf(plain.data(), plain.size()))
+        return "its unpacked member list's check sum does not match";
+    if (type != kHeader)
+        return "its unpacked member list starts with an unknown mark (" + hex(type) + ")";
+    return followed ? dataPastList(members, listAt) : "";
+}
+
+std::string checkedList(std::ifstream& file, uint64_t fileSize)
+{
+    uint8_t start[32];
+    const size_t got = static_cast<size_t>(std::min<uint64_t>(fileSize, sizeof start));
+    if (!file.read(reinterpret_cast<char*>(start), static_cast<std::streamsize>(got)))
+        return "its start header cannot be read from the file";
+    static const uint8_t signature[6] = {'7', 'z', 0xbc, 0xaf, 0x27, 0x1c};
+    if (!std::equal(start, start + std::min<size_t>(got, 6), signature))
+        return "it does not start with the 7z signature";
+    if (got < sizeof start)
+        return "cut short: the file ends at byte " + std::to_string(fileSize) + ", inside its start header of 32 bytes";
+    // Bytes 6 and 7: the format's major and minor version; every reader of
+    // this format knows major version 0 alone.
+    if (start[6] != 0)
+        return "its format version " + std::to_string(start[6]) + "." + std::to_string(start[7]) +
+               " is not one this program reads";
+    const uint64_t offset = littleEndian(start + 12, 8);
+    const uint64_t size = littleEndian(start + 20, 8);
+    // A size past its bound is refused whatever the check sum says.
+    if (size > kMaxListBytes)
+        return "its member list takes " + std::to_string(size) + " bytes";
+    if (crcOf(start + 12, 20) != littleEndian(start + 8, 4))
+        return "its start header's check sum does not match";
+    // No list: an archive without members.
+    if (size == 0)
+        return "";
+    const uint64_t from = plus(32, offset);
+    if (from > fileSize || size > fileSize - from)
+        return cutShort(fileSize, "member list", from, plus(from, size));
+    std::vector<uint8_t> list(static_cast<size_t>(size));
+    if (!readAt(file, from, list))
+        return "its member list cannot be read from the file";
+
+    Cursor in(list.data(), list.size());
+    const uint8_t type = in.byte();
+    // The members' streams, or those of the packed list.
+    Streams streams;
+    bool followed = true;
+    if (type == kHeader)
+        followed = follow([&] { streams = plainList(in); });
+    else if (type == kEncodedHeader)
+        followed = follow([&] { streams = streamsInfo(in); });
+    if (crcOf(list.data(), list.size()) != littleEndian(start + 28, 4))
+        return "its member list's check sum does not match";
+    if (type != kHeader && type != kEncodedHeader)
+        return "its member list starts with an unknown mark (" + hex(type) + ")";
+    if (!followed)
+        return "";
+    if (type == kHeader)
+        return dataPastList(streams, from);
+    return checkedPackedList(file, fileSize, from, streams);
 }
 
 }
@@ -403,13 +516,11 @@ std::string archiveListProblem(const std::string& path)
     if (!file)
         return "";
     const std::streamoff end = file.tellg();
-    if (end < 32)
+    if (end <= 0)
         return "";
     file.seekg(0);
     try {
         return checkedList(file, static_cast<uint64_t>(end));
-    } catch (const Unreadable&) {
-        return "";
     } catch (const Refused& refused) {
         return refused.why;
     }

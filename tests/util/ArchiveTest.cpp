@@ -100,6 +100,56 @@ std::string forgedSize(const std::string& stored, unsigned char actual, uint64_t
     return out;
 }
 
+uint64_t getLE(const std::string& bytes, size_t at, int n)
+{
+    uint64_t value = 0;
+    for (int i = n - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
+    return value;
+}
+
+// Where the start header places the member list, from the file's start.
+size_t listAt(const std::string& archive)
+{
+    return static_cast<size_t>(32 + getLE(archive, 12, 8));
+}
+
+size_t listSize(const std::string& archive)
+{
+    return static_cast<size_t>(getLE(archive, 20, 8));
+}
+
+// The start header's check sum made to match its fields.
+std::string sealed(std::string archive)
+{
+    putLE(archive, 8, crc32(archive, 12, 20), 4);
+    return archive;
+}
+
+// The member list's check sum made to match, and then the start header's.
+std::string listSealed(std::string archive)
+{
+    putLE(archive, 28, crc32(archive, listAt(archive), listSize(archive)), 4);
+    return sealed(archive);
+}
+
+std::string flipped(std::string bytes, size_t at, unsigned char bits = 0x01)
+{
+    bytes[at] = static_cast<char>(bytes[at] ^ bits);
+    return bytes;
+}
+
+std::string set(std::string bytes, size_t at, const std::string& with)
+{
+    return bytes.replace(at, with.size(), with);
+}
+
+std::string cutShort(size_t fileSize, const std::string& what, size_t from, size_t to)
+{
+    return "cut short: the file ends at byte " + std::to_string(fileSize) + ", its " + what + " takes bytes " +
+           std::to_string(from) + " to " + std::to_string(to);
+}
+
 size_t threadsOfThisProcess()
 {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
@@ -444,4 +494,105 @@ TEST_F(ArchiveFixture, AMemberListThatClaimsMoreThanItHoldsIsRefused)
         arc_close();
     }
     EXPECT_LT(peakResidentKb() - before, 256L * 1024);
+}
+
+// Damage the look at the start header and the member list sees for itself is
+// named; the decoder is left only what that look cannot judge.
+TEST_F(ArchiveFixture, DamageTheListCheckSeesIsNamed)
+{
+    // A plain member list (stored members) and a packed one (LZMA); small
+    // enough that the packed one's numbers take a byte each.
+    const testsupport::Members members = {{"a.bin", std::string(3000, 'a')}, {"b.bin", "the last member"}};
+    testsupport::write7z(dir.file("plain.7z"), members, "store");
+    testsupport::write7z(dir.file("packed.7z"), members, "lzma1");
+    const std::string plain = testsupport::readWholeFile(dir.file("plain.7z"));
+    const std::string packed = testsupport::readWholeFile(dir.file("packed.7z"));
+    ASSERT_EQ(listSealed(plain), plain);
+    ASSERT_EQ(listSealed(packed), packed);
+    const size_t list = listAt(plain);
+    ASSERT_EQ(plain[list], '\x01');
+    ASSERT_EQ(list + listSize(plain), plain.size());
+
+    // The packed list: marker, kPackInfo, its position, one stream, kSize, its
+    // size (small numbers take one byte each), then one folder of one coder.
+    const size_t packedList = listAt(packed);
+    const std::string head = packed.substr(packedList, listSize(packed));
+    ASSERT_EQ(head.substr(0, 2), "\x17\x06");
+    ASSERT_EQ(head.substr(3, 2), "\x01\x09");
+    const size_t packPosition = static_cast<unsigned char>(head[2]);
+    const size_t packSize = static_cast<unsigned char>(head[5]);
+    ASSERT_LT(packPosition | packSize, 0x80u);
+    ASSERT_EQ(32 + packPosition + packSize, packedList);
+    const size_t coder = head.find("\x23\x03\x01\x01");
+    ASSERT_NE(coder, std::string::npos);
+    // The unpacked list's check sum: kCRC, all defined, four bytes, two ends.
+    const size_t unpackedCrc = head.size() - 6;
+    ASSERT_EQ(head.substr(unpackedCrc - 2, 2), "\x0a\x01");
+    ASSERT_LT(32 + 0x7f + packSize, packed.size() + 100);
+    ASSERT_GT(32 + 0x7f + packSize, packed.size());
+
+    // 100 bytes of a member taken out of the middle, the list moved to match.
+    std::string hole = plain.substr(0, 1000) + plain.substr(1100);
+    putLE(hole, 12, list - 100 - 32, 8);
+    hole = sealed(hole);
+
+    std::string bigList = plain;
+    putLE(bigList, 20, 9u << 20, 8);
+    const std::string movedList = sealed(flipped(plain, 13, 0x10));
+
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string cause;
+    } const cases[] = {
+        {"cut in the members' data", plain.substr(0, plain.size() / 2),
+         cutShort(plain.size() / 2, "member list", list, plain.size())},
+        {"cut where the list starts", plain.substr(0, list), cutShort(list, "member list", list, plain.size())},
+        {"three bytes short", plain.substr(0, plain.size() - 3),
+         cutShort(plain.size() - 3, "member list", list, plain.size())},
+        {"packed, one byte short", packed.substr(0, packed.size() - 1),
+         cutShort(packed.size() - 1, "member list", packedList, packed.size())},
+        {"cut in the start header", plain.substr(0, 20),
+         "cut short: the file ends at byte 20, inside its start header of 32 bytes"},
+        {"not an archive", "this is not an archive", "it does not start with the 7z signature"},
+        {"signature damaged", flipped(plain, 2), "it does not start with the 7z signature"},
+        {"major version", set(plain, 6, "\x01"),
+         "its format version 1." + std::to_string(plain[7]) + " is not one this program reads"},
+        {"start header's check sum damaged", flipped(plain, 9), "its start header's check sum does not match"},
+        {"list offset damaged", flipped(plain, 13), "its start header's check sum does not match"},
+        {"list offset forged", movedList,
+         cutShort(plain.size(), "member list", listAt(movedList), listAt(movedList) + listSize(plain))},
+        {"list of 9 MiB", bigList, "its member list takes 9437184 bytes"},
+        {"list of 9 MiB, sealed", sealed(bigList), "its member list takes 9437184 bytes"},
+        {"list damaged", flipped(plain, plain.size() - 2), "its member list's check sum does not match"},
+        {"list's check sum damaged", sealed(flipped(plain, 29)), "its member list's check sum does not match"},
+        {"list's first byte forged", listSealed(set(plain, list, "\x42")),
+         "its member list starts with an unknown mark (0x42)"},
+        {"member data lost", hole,
+         "its members' data runs to byte " + std::to_string(list) + ", past the start of its member list at byte " +
+             std::to_string(list - 100)},
+        {"packed list damaged", flipped(packed, 32 + packPosition, 0x80), "its packed member list does not unpack"},
+        {"unpacked list's check sum forged", listSealed(flipped(packed, packedList + unpackedCrc)),
+         "its unpacked member list's check sum does not match"},
+        {"packed list past the end", listSealed(set(packed, packedList + 2, "\x7f")),
+         cutShort(packed.size(), "packed member list", 32 + 0x7f, 32 + 0x7f + packSize)},
+        {"packed list over its list", listSealed(set(packed, packedList + 2, std::string(1, char(packPosition + 1)))),
+         "its packed member list takes bytes " + std::to_string(33 + packPosition) + " to " +
+             std::to_string(packedList + 1) + ", past the start of its member list at byte " +
+             std::to_string(packedList)},
+        {"packed with another method", listSealed(set(packed, packedList + coder + 1, "\x04\x01\x08")),
+         "its member list is packed with a method this program does not check"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.write("damaged.7z", c.bytes);
+        EXPECT_EQ(arc_open(path.c_str()), 1) << c.what;
+        EXPECT_EQ(arc_problem(), "not a readable 7z archive (" + c.cause + ")") << c.what;
+        EXPECT_EQ(arc_find("a.bin"), -1) << c.what;
+        arc_close();
+    }
+    for (const char* intact : {"plain.7z", "packed.7z"}) {
+        ASSERT_EQ(arc_open(dir.file(intact).c_str()), 0) << intact << ": " << arc_problem();
+        EXPECT_EQ(extract("b.bin"), "the last member") << intact;
+        arc_close();
+    }
 }
