@@ -157,15 +157,25 @@ void DeferredRenderer::updateMaterials(VLMScene* scene)
     materialTexture->updateTexture(materialData);
 }
 
-void DeferredRenderer::setCommonUniforms(Shader* shader, Camera* camera)
+void DeferredRenderer::setBufferTextures(Shader* shader)
 {
     shader->setTexture(0, "diffuseBuffer", fboGetColorTexture(geometryFBO, 0));
     shader->setTexture(1, "depthBuffer", fboGetDepthTexture(geometryFBO));
     shader->setTexture(2, "normalBuffer", fboGetColorTexture(geometryFBO, 1));
     shader->setTexture(3, "materialBuffer", materialTexture);
+}
+
+void DeferredRenderer::setScreenUniforms(Shader* shader, Camera* camera)
+{
     shader->setFloat2("screensize", static_cast<float>(fboGetWidth(lightFBO)),
                       static_cast<float>(fboGetHeight(lightFBO)));
     shader->setVec2("ProjConst", camera->getProjection()->getDepthConstants());
+}
+
+void DeferredRenderer::setCommonUniforms(Shader* shader, Camera* camera)
+{
+    setBufferTextures(shader);
+    setScreenUniforms(shader, camera);
 }
 
 void DeferredRenderer::renderLights(Camera* camera, VLMScene* scene, bool skipBind)
@@ -209,11 +219,12 @@ void DeferredRenderer::renderLights(Camera* camera, VLMScene* scene, bool skipBi
         ShaderCache::cubeVolume->bind(shader);
         shader->setMatrix4("projM", projection);
         shader->setMatrix4("lightM", light->getVolumeMatrix());
-        setCommonUniforms(shader, camera);
+        setBufferTextures(shader);
         if (light->cubeMapTarget) {
             shader->setCubeMap(4, "cubeMap", light->cubeMapTarget->getTextureId(0));
             shader->setMatrix4("objectMatrix", light->objectMatrix);
         }
+        setScreenUniforms(shader, camera);
         shader->setFloat("lightRadius", light->radius);
         shader->setVec3("lightPos", glm::vec3(view * glm::vec4(light->getPosition(), 1.0f)));
         shader->setVec4("color", light->getColor());
@@ -229,11 +240,12 @@ void DeferredRenderer::renderLights(Camera* camera, VLMScene* scene, bool skipBi
         ShaderCache::coneVolume->bind(shader);
         shader->setMatrix4("projM", projection);
         shader->setMatrix4("lightM", light->getVolumeMatrix());
-        setCommonUniforms(shader, camera);
+        setBufferTextures(shader);
         if (light->spotTexture)
             shader->setTexture(4, "spotTexture", light->spotTexture);
         else
             shader->setFloat("LinearAttenuation", light->linearAttenuation);
+        setScreenUniforms(shader, camera);
         shader->setVec3("lightPos", glm::vec3(view * glm::vec4(light->getPosition(), 1.0f)));
         shader->setVec3("lightDirection", direction);
         shader->setVec4("color", light->getColor());

@@ -61,6 +61,11 @@ public:
     static bool writeMaterialRow(unsigned char* buffer, const Material& material);
 
 private:
+    // What every light's shader gets: the geometry buffers and the material buffer on
+    // units 0 to 3, then the screen size and the projection's depth constants. Point and
+    // spot lights set their own unit 4 between the two.
+    void setBufferTextures(Shader* shader);
+    void setScreenUniforms(Shader* shader, Camera* camera);
     void setCommonUniforms(Shader* shader, Camera* camera);
 
     int index = 1;

@@ -107,7 +107,5 @@ Object* Object::clone(const std::string& newName) const
     copy->name = newName;
     copy->parent = parent;
     copy->children = children;
-    copy->local = local;
-    copy->world = world;
     return copy;
 }

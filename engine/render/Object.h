@@ -75,7 +75,7 @@ public:
     void drawTree(int pass, Shader* shader);
 
     // A new object sharing mesh, material, hook, path, visibility, user value,
-    // parent, child pointers and both matrices; ids stay 0.
+    // parent and child pointers; ids stay 0 and both matrices identity.
     Object* clone(const std::string& newName) const;
 
     int getUserValue() const { return userValue; }

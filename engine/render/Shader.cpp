@@ -27,24 +27,25 @@ Shader::~Shader()
     release();
 }
 
+// A program deleted while it is current stays in use (and keeps its name) until
+// bind makes another one current, so currentProgram stays true to GL.
 void Shader::deleteProgram()
 {
     if (pref == 0)
         return;
-    if (currentProgram == pref) {
-        glUseProgram(0);
-        currentProgram = 0;
-    }
     glDeleteProgram(pref);
     pref = 0;
 }
 
-// Stage shaders are detached right after linking, so they can be deleted freely.
+// Detaches and deletes the stages, then deletes the program.
 void Shader::release()
 {
     for (GLuint* ref : {&vref, &fref, &gref}) {
-        if (*ref != 0)
-            glDeleteShader(*ref);
+        if (*ref == 0)
+            continue;
+        if (pref != 0)
+            glDetachShader(pref, *ref);
+        glDeleteShader(*ref);
         *ref = 0;
     }
     deleteProgram();
@@ -164,10 +165,6 @@ bool Shader::link()
         if (ref != 0)
             glAttachShader(pref, ref);
     glLinkProgram(pref);
-    // The linked program keeps its code; detaching lets the stages be deleted at any time.
-    for (GLuint ref : {vref, fref, gref})
-        if (ref != 0)
-            glDetachShader(pref, ref);
 
     GLint status = 0;
     glGetProgramiv(pref, GL_LINK_STATUS, &status);
@@ -375,7 +372,7 @@ void Shader::setMatrix4(std::string_view uniform, const glm::mat4& m)
 
 void Shader::setTexture0(std::string_view uniform, Texture* texture)
 {
-    setTexture(0, uniform, texture);
+    bindTextureUnit(0, uniform, texture);
 }
 
 void Shader::setTexture1(std::string_view uniform, Texture* texture)
@@ -393,19 +390,24 @@ void Shader::setTexture3(std::string_view uniform, Texture* texture)
     setTexture(3, uniform, texture);
 }
 
-void Shader::setTexture(int unit, std::string_view uniform, Texture* texture)
+bool Shader::bindTextureUnit(int unit, std::string_view uniform, Texture* texture)
 {
     VLM_ASSERT(unit >= 0 && unit < static_cast<int>(textureUnits.size()));
     VLM_ASSERT(texture != nullptr);
     const int location = getUniformLocation(uniform);
     if (location == -1)
-        return;
+        return false;
     glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
     texture->bind();
     glUniform1i(location, unit);
-    if (unit != 0)
-        glActiveTexture(GL_TEXTURE0);
     textureUnits[static_cast<size_t>(unit)] = texture;
+    return true;
+}
+
+void Shader::setTexture(int unit, std::string_view uniform, Texture* texture)
+{
+    if (bindTextureUnit(unit, uniform, texture))
+        glActiveTexture(GL_TEXTURE0);
 }
 
 void Shader::setCubeMap(int unit, std::string_view uniform, GLuint texture)

@@ -100,6 +100,7 @@ public:
     void setMatrix3(std::string_view uniform, const glm::mat3& m);
     void setMatrix4(std::string_view uniform, const float* m);
     void setMatrix4(std::string_view uniform, const glm::mat4& m);
+    // Unit 0 is left active by setTexture0; the others end with unit 0 active again.
     void setTexture0(std::string_view uniform, Texture* texture);
     void setTexture1(std::string_view uniform, Texture* texture);
     void setTexture2(std::string_view uniform, Texture* texture);
@@ -121,6 +122,9 @@ private:
     }
     bool compileStage(GLenum stage, GLuint& ref, const std::string& source, const char* heading,
                       const char* suffix, bool geometry);
+    // Activates the unit, binds the texture there and points the sampler at it;
+    // the unit stays active. False when the uniform is missing.
+    bool bindTextureUnit(int unit, std::string_view uniform, Texture* texture);
     void deleteProgram();
     void release();
 

@@ -15,8 +15,9 @@ public:
 
     // An effect displaced by a second add under its name is deleted.
     void add(const std::string& name, Effect* effect);
-    // Null when the name is absent; the pool is not changed.
-    Effect* get(const std::string& name) const { return find(name); }
+    // The effect under the name. An absent name is entered with a null effect (the
+    // pool's size grows) and null is returned.
+    Effect* get(const std::string& name) { return entries[name]; }
     // Erases the entry; the caller takes the effect.
     void remove(const std::string& name) { entries.erase(name); }
     // Name of the index-th entry in name order; empty outside 0..size()-1.

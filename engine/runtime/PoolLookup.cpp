@@ -12,7 +12,7 @@ namespace {
 
 // The pool's answer, or the assertion at the caller's place.
 template <typename Pool, typename Get>
-auto required(const Pool* pool, Get get, const std::string& name, const char* condition, vlm::SourcePlace at)
+auto required(Pool* pool, Get get, const std::string& name, const char* condition, vlm::SourcePlace at)
 {
     auto* value = pool ? (pool->*get)(name) : nullptr;
     if (!value)
@@ -54,7 +54,7 @@ Video* video(const std::string& name, vlm::SourcePlace at)
     return required(VLMPulsvek::videoDataPool, &DataVideoPool::getVideo, name, "video != NULL", at);
 }
 
-Effect* effect(const DataEffectPool* pool, const std::string& name, vlm::SourcePlace at)
+Effect* effect(DataEffectPool* pool, const std::string& name, vlm::SourcePlace at)
 {
     return required(pool, &DataEffectPool::get, name, "effect != NULL", at);
 }

@@ -27,6 +27,6 @@ VLMScene* scene(const std::string& name, vlm::SourcePlace at);
 Binary* binary(const std::string& name, vlm::SourcePlace at);
 Video* video(const std::string& name, vlm::SourcePlace at);
 // From either effect pool: prototypes or instances.
-Effect* effect(const DataEffectPool* pool, const std::string& name, vlm::SourcePlace at);
+Effect* effect(DataEffectPool* pool, const std::string& name, vlm::SourcePlace at);
 
 }

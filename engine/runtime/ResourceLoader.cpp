@@ -295,8 +295,12 @@ bool ResourceLoader::createTracks()
     vlm::logLine("[Initializing Effect Instances]");
     for (int i = 0; i < instances->size(); ++i) {
         const std::string name = instances->nameAt(i);
+        // A failed look-up leaves a null entry behind; there is nothing to initialise.
+        Effect* effect = instances->get(name);
+        if (!effect)
+            continue;
         vlm::logLine("-> Initializing ", name);
-        instances->get(name)->init();
+        effect->init();
         checkGLError(name + ":init()");
         const std::string failure = Effect::takeStartFailure();
         if (!failure.empty()) {

@@ -3,6 +3,7 @@
 #include "demo/DemoProgressBar.h"
 #include "demo/DemoShaderCache.h"
 #include "engine/render/Camera.h"
+#include "engine/render/CubeMapFBO.h"
 #include "engine/render/DeferredRenderer.h"
 #include "engine/render/Geometry.h"
 #include "engine/render/Light.h"
@@ -282,6 +283,54 @@ TEST_F(DeferredTest, PointLightsAddTheirColourWhereTheirVolumeCovers)
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_EQ(rendertest::getInt(GL_CULL_FACE_MODE), GL_BACK);
     EXPECT_TRUE(light->isDirty());
+}
+
+// A point light that renders into a cube map reads it on unit 4, turned by its object matrix.
+TEST_F(DeferredTest, PointLightsWithACubeMapSampleItThroughTheirObjectMatrix)
+{
+    REQUIRE_GL();
+    makeRenderer();
+    std::string fragment = lightFS(kPointExtra + "uniform samplerCube cubeMap;\nuniform mat4 objectMatrix;\n", kPointUse);
+    const std::string plain = "fragColor = color;";
+    ASSERT_NE(fragment.find(plain), std::string::npos);
+    fragment.replace(fragment.find(plain), plain.size(),
+                     "fragColor = color * texture(cubeMap, mat3(objectMatrix) * vec3(0.0, 1.0, 0.0));");
+    auto shader = rendertest::makeShader("reflector", kVolumeVS, fragment);
+
+    // +X is green, every other face red.
+    CubeMapFBO target(1, 1);
+    target.addCubeMap(GL_RGBA8, GL_RGBA);
+    const GLuint cube = target.getTextureId(0);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
+    for (GLenum face = 0; face < 6; ++face) {
+        const unsigned char texel[4] = {static_cast<unsigned char>(face == 0 ? 0 : 255),
+                                        static_cast<unsigned char>(face == 0 ? 255 : 0), 0, 255};
+        glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, 0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    }
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+
+    struct Case {
+        const char* what;
+        glm::mat4 objectMatrix;
+        rendertest::RGBA want;
+    } const cases[] = {
+        {"unturned: +Y", glm::mat4(1.0f), {255, 0, 0, 255}},
+        {"turned onto +X", glm::rotate(glm::mat4(1.0f), -1.5707964f, glm::vec3(0, 0, 1)), {0, 255, 0, 255}},
+    };
+    for (const Case& c : cases) {
+        VLMScene scene;
+        Light* l = addLight(scene, "lamp", Light::kPoint, shader.get(), 10.0f, glm::vec4(1.0f));
+        l->cubeMapTarget = &target;
+        l->objectMatrix = c.objectMatrix;
+        testsupport::StdoutCapture log;
+        rendertest::expectNear(lit(scene), c.want);
+        EXPECT_EQ(log.text().find("not found"), std::string::npos) << c.what << "\n" << log.text();
+        glActiveTexture(GL_TEXTURE4);
+        EXPECT_EQ(static_cast<GLuint>(rendertest::getInt(GL_TEXTURE_BINDING_CUBE_MAP)), cube) << c.what;
+        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+        glActiveTexture(GL_TEXTURE0);
+    }
+    fboBind(nullptr);
 }
 
 TEST_F(DeferredTest, DirectionalLightsCoverTheScreenAndIgnoreTheirRadius)

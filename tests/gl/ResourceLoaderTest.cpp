@@ -385,6 +385,28 @@ TEST_F(LoaderTest, InstancesAreInitialisedInNameOrderAndFlaggedOnesGetTracks)
     EXPECT_EQ(lines, expected);
 }
 
+TEST_F(LoaderTest, ANullEntryLeftByAFailedLookUpIsSkipped)
+{
+    definition.effects = [] { ResourceDefinition::registerEffect("NamedEffect", new NamedEffect()); };
+    definition.instances = [] {
+        Effect* one = ResourceDefinition::createEffectInstance("NamedEffect", "one", true);
+        static_cast<NamedEffect*>(one)->name = "one";
+        // A look-up of a name that is not there enters it with a null effect.
+        EXPECT_EQ(VLMPulsvek::effectInstanceDataPool->get("gone"), nullptr);
+    };
+    writeStartStops(dir.file("tracks"), {"one"});
+    ASSERT_TRUE(load());
+    testsupport::StdoutCapture capture;
+    loader->defineEffectInstances();
+    EXPECT_EQ(VLMPulsvek::effectInstanceDataPool->size(), 2);
+    ASSERT_TRUE(loader->createTracks()) << capture.text();
+    EXPECT_EQ(initOrder, (std::vector<std::string>{"one"}));
+    EXPECT_EQ(VLMPulsvek::tracks->getNameEntryCount(), 1);
+    const std::vector<std::string> lines = capture.lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "-> Initializing one"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "-> Initializing gone"), 0);
+}
+
 TEST_F(LoaderTest, TrackCreationFailuresLeaveAMessage)
 {
     struct Case {

@@ -34,6 +34,13 @@ Built prepareCaptured(Shader& s)
     return {result, capture.text()};
 }
 
+GLint attachedShaders(GLuint program)
+{
+    GLint count = -1;
+    glGetProgramiv(program, GL_ATTACHED_SHADERS, &count);
+    return count;
+}
+
 GLuint parseRef(const std::string& dump, const std::string& key)
 {
     const size_t at = dump.find(key + "=");
@@ -167,15 +174,64 @@ TEST_F(ShaderTest, RerunReleasesTheEarlierObjects)
     const GLuint fragment = parseRef(s->toString(), "fref");
     ASSERT_TRUE(glIsProgram(program));
     ASSERT_TRUE(prepareCaptured(*s).result);
-    EXPECT_FALSE(glIsProgram(program));
+    // The stages were detached before they were deleted, so they are gone at once.
     EXPECT_FALSE(glIsShader(vertex));
     EXPECT_FALSE(glIsShader(fragment));
-    // The program that was current went with it; the record follows GL.
-    EXPECT_EQ(getInt(GL_CURRENT_PROGRAM), 0);
-    EXPECT_EQ(Shader::currentProgram, 0u);
+    // The earlier program was current: GL keeps it in use, and its name taken, until
+    // another program is bound, so the bind record still tells the truth.
+    EXPECT_EQ(getInt(GL_CURRENT_PROGRAM), static_cast<GLint>(program));
+    EXPECT_EQ(Shader::currentProgram, program);
+    GLint deleting = GL_FALSE;
+    glGetProgramiv(program, GL_DELETE_STATUS, &deleting);
+    EXPECT_EQ(deleting, GL_TRUE);
     const GLuint second = s->getProgramId();
-    s.reset();
-    EXPECT_FALSE(glIsProgram(second));
+    ASSERT_NE(second, program);
+    s->bind();
+    EXPECT_EQ(getInt(GL_CURRENT_PROGRAM), static_cast<GLint>(second));
+    EXPECT_FALSE(glIsProgram(program));
+}
+
+TEST_F(ShaderTest, StagesStayAttachedUntilTheShaderGoes)
+{
+    const char* const geometry =
+        "#version 150\nlayout(triangles) in;\nlayout(triangle_strip, max_vertices = 3) out;\n"
+        "void main() {\n  for (int i = 0; i < 3; ++i) { gl_Position = gl_in[i].gl_Position; EmitVertex(); }\n"
+        "  EndPrimitive();\n}\n";
+    struct Case {
+        const char* geometry;
+        GLint stages;
+    } const cases[] = {{"", 2}, {geometry, 3}};
+    for (const Case& c : cases) {
+        auto s = makeShader("kept", coverVS, redFS, c.geometry);
+        const GLuint program = s->getProgramId();
+        EXPECT_EQ(attachedShaders(program), c.stages);
+        std::vector<GLuint> stages(static_cast<size_t>(c.stages));
+        GLsizei count = 0;
+        glGetAttachedShaders(program, c.stages, &count, stages.data());
+        ASSERT_EQ(count, c.stages);
+
+        // Deleted while current, the program lives on until another one is bound;
+        // what it still holds shows what the destructor did with the stages.
+        s->bind();
+        const int switches = Shader::programSwitches;
+        s.reset();
+        EXPECT_EQ(getInt(GL_CURRENT_PROGRAM), static_cast<GLint>(program)) << "no glUseProgram outside bind";
+        EXPECT_EQ(Shader::currentProgram, program);
+        GLint deleting = GL_FALSE;
+        glGetProgramiv(program, GL_DELETE_STATUS, &deleting);
+        EXPECT_EQ(deleting, GL_TRUE);
+        EXPECT_EQ(attachedShaders(program), 0) << c.stages;
+        for (GLuint stage : stages)
+            EXPECT_FALSE(glIsShader(stage)) << stage;
+
+        // A program made meanwhile cannot take the name, so binding it switches.
+        auto next = makeShader("next", coverVS, redFS);
+        EXPECT_NE(next->getProgramId(), program);
+        next->bind();
+        EXPECT_EQ(Shader::programSwitches - switches, 1);
+        EXPECT_EQ(getInt(GL_CURRENT_PROGRAM), static_cast<GLint>(next->getProgramId()));
+        EXPECT_FALSE(glIsProgram(program));
+    }
 }
 
 TEST_F(ShaderTest, BindIsCachedAndCounted)
@@ -383,6 +439,86 @@ TEST_F(ShaderTest, TexturesGoToTheirUnits)
     }
     glActiveTexture(GL_TEXTURE0);
     glDeleteTextures(1, &cube);
+}
+
+namespace {
+
+// Records the units that glActiveTexture selects while it lives, and passes the calls on.
+class ActiveTextureCalls {
+public:
+    ActiveTextureCalls() : saved(__glewActiveTexture)
+    {
+        passOn = saved;
+        units().clear();
+        __glewActiveTexture = record;
+    }
+    ~ActiveTextureCalls() { __glewActiveTexture = saved; }
+    ActiveTextureCalls(const ActiveTextureCalls&) = delete;
+    ActiveTextureCalls& operator=(const ActiveTextureCalls&) = delete;
+
+    // The units selected so far (0 for GL_TEXTURE0), and forgets them.
+    std::vector<int> take()
+    {
+        std::vector<int> taken;
+        taken.swap(units());
+        return taken;
+    }
+
+private:
+    static std::vector<int>& units()
+    {
+        static std::vector<int> selected;
+        return selected;
+    }
+    static void GLAPIENTRY record(GLenum unit)
+    {
+        units().push_back(static_cast<int>(unit) - GL_TEXTURE0);
+        passOn(unit);
+    }
+    static PFNGLACTIVETEXTUREPROC passOn;
+    PFNGLACTIVETEXTUREPROC saved;
+};
+
+PFNGLACTIVETEXTUREPROC ActiveTextureCalls::passOn = nullptr;
+
+}
+
+// Every setter but setTexture0 hands unit 0 back as the active unit, also when it
+// worked on unit 0 itself.
+TEST_F(ShaderTest, TextureSettersEndOnUnitZero)
+{
+    auto s = makeShader("units", coverVS,
+                        "#version 150\nuniform sampler2D t;\nuniform samplerCube c;\nout vec4 color;\n"
+                        "void main() { color = texture(t, vec2(0.5)) + texture(c, vec3(1, 0, 0)); }\n");
+    Texture t(1, 1, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE);
+    s->bind();
+    struct Case {
+        const char* what;
+        std::function<void()> set;
+        std::vector<int> units;
+    } const cases[] = {
+        {"setTexture0", [&] { s->setTexture0("t", &t); }, {0}},
+        {"setTexture1", [&] { s->setTexture1("t", &t); }, {1, 0}},
+        {"setTexture3", [&] { s->setTexture3("t", &t); }, {3, 0}},
+        {"setTexture on 0", [&] { s->setTexture(0, "t", &t); }, {0, 0}},
+        {"setTexture on 6", [&] { s->setTexture(6, "t", &t); }, {6, 0}},
+        {"setCubeMap on 0", [&] { s->setCubeMap(0, "c", 0); }, {0, 0}},
+        {"setCubeMap on 4", [&] { s->setCubeMap(4, "c", 0); }, {4, 0}},
+    };
+    for (const Case& c : cases) {
+        ActiveTextureCalls calls;
+        c.set();
+        EXPECT_EQ(calls.take(), c.units) << c.what;
+        EXPECT_EQ(getInt(GL_ACTIVE_TEXTURE), GL_TEXTURE0) << c.what;
+    }
+    // A missing sampler touches no unit.
+    testsupport::StdoutCapture quiet;
+    ActiveTextureCalls calls;
+    s->setTexture(2, "missing", &t);
+    s->setTexture0("missing", &t);
+    EXPECT_EQ(calls.take(), std::vector<int>{});
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 TEST(ShaderDeathTest, TextureUnitsBeyondTheTableEndTheProgram)

@@ -125,6 +125,9 @@ TEST(SceneGraph, CloneCopiesSubtreeWithIndexedNames)
     s.car->setShadingHook(&hook);
     s.car->setAnimationPath(&path);
     s.car->setUserValue(42);
+    s.car->setId(7);
+    s.car->setParentId(3);
+    s.wheel->setMatrix(m);
     s.door->setVisible(false, false);
 
     Object* copy = s.scene.cloneObject(s.car, "car2", nullptr);
@@ -133,8 +136,10 @@ TEST(SceneGraph, CloneCopiesSubtreeWithIndexedNames)
                                         "car2_c1_c0"}));
     // The clone is drawn: it is a root like its source.
     EXPECT_EQ(names(roots(s.scene)), (std::vector<std::string>{"car", "tree", "car2"}));
-    EXPECT_EQ(copy->getLocalMatrix(), s.car->getLocalMatrix());
-    EXPECT_EQ(copy->getWorldMatrix(), s.car->getWorldMatrix());
+    // Ids and matrices are not copied: the clone starts at the defaults.
+    EXPECT_EQ(copy->getLocalMatrix(), glm::mat4(1.0f));
+    EXPECT_EQ(copy->getWorldMatrix(), glm::mat4(1.0f));
+    EXPECT_EQ(copy->getParentId(), 0);
     EXPECT_EQ(copy->getMaterial(), &paint);
     EXPECT_EQ(copy->getShadingHook(), &hook);
     EXPECT_EQ(copy->getAnimationPath(), &path);
@@ -146,6 +151,10 @@ TEST(SceneGraph, CloneCopiesSubtreeWithIndexedNames)
     EXPECT_EQ(children(copy), (std::vector<Object*>{s.scene.getObject("car2_c0"), body2}));
     EXPECT_EQ(children(body2), (std::vector<Object*>{s.scene.getObject("car2_c1_c0")}));
     EXPECT_FALSE(s.scene.getObject("car2_c1_c0")->isVisible());
+    EXPECT_EQ(s.scene.getObject("car2_c0")->getWorldMatrix(), glm::mat4(1.0f));
+    // The source keeps its matrices.
+    EXPECT_NE(s.car->getWorldMatrix(), glm::mat4(1.0f));
+    EXPECT_EQ(s.car->getLocalMatrix(), m);
     // The source keeps its own children.
     EXPECT_EQ(children(s.car), (std::vector<Object*>{s.wheel, s.body}));
 }

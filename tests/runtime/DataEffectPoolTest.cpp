@@ -26,14 +26,39 @@ private:
     int* deletions;
 };
 
-TEST(DataEffectPoolTest, MissDoesNotAddAnEntry)
+TEST(DataEffectPoolTest, EmptyPool)
 {
     testsupport::StdoutCapture capture;
     DataEffectPool pool;
-    EXPECT_EQ(pool.get("terrain"), nullptr);
-    EXPECT_FALSE(pool.contains("terrain"));
     EXPECT_EQ(pool.size(), 0);
     EXPECT_EQ(pool.toString(), "EffectPool {\n}\n");
+}
+
+TEST(DataEffectPoolTest, MissEntersANullEffect)
+{
+    int deletions = 0;
+    testsupport::StdoutCapture capture;
+    {
+        DataEffectPool pool;
+        EXPECT_EQ(pool.get("terrain"), nullptr);
+        EXPECT_TRUE(pool.contains("terrain"));
+        EXPECT_EQ(pool.size(), 1);
+        EXPECT_EQ(pool.nameAt(0), "terrain");
+        EXPECT_EQ(pool.toString(), "EffectPool {\n    terrain = Effect\n}\n");
+        // A second miss of the same name adds nothing more.
+        EXPECT_EQ(pool.get("terrain"), nullptr);
+        EXPECT_EQ(pool.size(), 1);
+        // An add fills the entry.
+        Effect* terrain = new CountedEffect(&deletions);
+        pool.add("terrain", terrain);
+        EXPECT_EQ(pool.get("terrain"), terrain);
+        EXPECT_EQ(pool.size(), 1);
+        // Null entries survive disposal without harm.
+        EXPECT_EQ(pool.get("sky"), nullptr);
+        EXPECT_EQ(pool.size(), 2);
+    }
+    EXPECT_EQ(deletions, 1);
+    EXPECT_EQ(capture.lines(), (std::vector<std::string>{"[Dispose effectPool]"}));
 }
 
 TEST(DataEffectPoolTest, AddGetAndNameOrder)
