@@ -268,8 +268,10 @@ bool loadFromArchive(Image& image)
     switch (extractMember(image.getFilename(), bytes)) {
     case Extracted::missing:
         image.setLoaded(false);
+        image.setProblem("not in the archive");
         return false;
     case Extracted::failed:
+        image.setProblem("cannot be read from the archive");
         return false;
     case Extracted::ok:
         break;

@@ -1,6 +1,7 @@
 #include "util/Image.h"
 
 #include <IL/il.h>
+#include <IL/ilu.h>
 #include <png.h>
 
 #include <climits>
@@ -41,15 +42,26 @@ void readPngBytes(png_structp png, png_bytep out, size_t count)
 {
     auto* in = static_cast<PngInput*>(png_get_io_ptr(png));
     if (count > in->size - in->position)
-        png_error(png, "cut short");
+        png_error(png, "file cut short");
     std::memcpy(out, in->data + in->position, count);
     in->position += count;
 }
 
-void pngFailed(png_structp png, png_const_charp)
+// The library's text becomes the reason the picture did not load.
+void pngFailed(png_structp png, png_const_charp text)
 {
+    *static_cast<std::string*>(png_get_error_ptr(png)) = text ? text : "";
     png_longjmp(png, 1);
 }
+
+// Fails the decoding with a reason of our own.
+[[noreturn]] void pngRefused(png_structp png, const char* why)
+{
+    *static_cast<std::string*>(png_get_error_ptr(png)) = why;
+    png_longjmp(png, 1);
+}
+
+const char* const tooLarge = "larger than 16384 pixels a side or 256 MiB";
 
 void pngWarning(png_structp, png_const_charp) {}
 
@@ -60,16 +72,23 @@ struct Decoded {
     int bytesPerPixel = 0;
 };
 
-// Decodes a PNG to 8-bit RGB or RGBA, rows reversed, checking every chunk up
-// to the end; false (nothing allocated) for anything cut, damaged or oversized.
-bool decodePng(const unsigned char* bytes, size_t size, Decoded& out)
+// Decodes a PNG as it is stored, checking every chunk up to the end; false
+// (nothing allocated, why in problem) for anything cut, damaged or oversized.
+// Samples of fewer than 8 bits are unpacked to a byte each (grey scaled to
+// 0..255, palette indices kept), 16-bit samples come in the machine's byte
+// order, and a transparent colour of a grey or RGB picture becomes an alpha
+// channel: the layouts the library gives the other formats.
+bool decodePng(const unsigned char* bytes, size_t size, Decoded& out, std::string& problem)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFailed, pngWarning);
-    if (!png)
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &problem, pngFailed, pngWarning);
+    if (!png) {
+        problem = "out of memory";
         return false;
+    }
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
+        problem = "out of memory";
         return false;
     }
     PngInput input{bytes, size, 0};
@@ -96,26 +115,26 @@ bool decodePng(const unsigned char* bytes, size_t size, Decoded& out)
     const int colourType = png_get_color_type(png, info);
     const long long filteredRowBytes = (static_cast<long long>(w) * depth * png_get_channels(png, info) + 7) / 8 + 1;
     if (filteredRowBytes * h > maxInflation * static_cast<long long>(size))
-        png_longjmp(png, 1);
+        pngRefused(png, "more pixels than the file can hold");
 
     if (colourType == PNG_COLOR_TYPE_PALETTE)
-        png_set_palette_to_rgb(png);
+        png_set_packing(png);
+    else if (png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_tRNS_to_alpha(png);
     if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8)
         png_set_expand_gray_1_2_4_to_8(png);
-    if (png_get_valid(png, info, PNG_INFO_tRNS))
-        png_set_tRNS_to_alpha(png);
-    if (depth == 16)
-        png_set_strip_16(png);
-    if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
-        png_set_gray_to_rgb(png);
+    const uint16_t one = 1;
+    if (depth == 16 && *reinterpret_cast<const unsigned char*>(&one) == 1)
+        png_set_swap(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
-    const int channels = png_get_channels(png, info);
-    const long long rowBytes = static_cast<long long>(w) * channels;
-    if ((channels != 3 && channels != 4) || png_get_bit_depth(png, info) != 8 ||
-        static_cast<long long>(png_get_rowbytes(png, info)) != rowBytes || rowBytes * h > maxPixelBytes)
-        png_longjmp(png, 1);
+    const int bytesPerPixel = png_get_channels(png, info) * png_get_bit_depth(png, info) / 8;
+    const long long rowBytes = static_cast<long long>(w) * bytesPerPixel;
+    if (bytesPerPixel <= 0 || static_cast<long long>(png_get_rowbytes(png, info)) != rowBytes)
+        pngRefused(png, "unsupported sample layout");
+    if (rowBytes * h > maxPixelBytes)
+        pngRefused(png, tooLarge);
 
     pixels = new char[static_cast<size_t>(rowBytes * h)];
     rows = new png_bytep[h];
@@ -129,23 +148,23 @@ bool decodePng(const unsigned char* bytes, size_t size, Decoded& out)
     out.pixels = pixels;
     out.width = static_cast<int>(w);
     out.height = static_cast<int>(h);
-    out.bytesPerPixel = channels;
+    out.bytesPerPixel = bytesPerPixel;
     return true;
 }
 
-// The file's bytes when it is a regular file that reads as PNG.
-bool readPngFile(const char* path, std::vector<unsigned char>& bytes)
+// The whole file; false with the reason when there is no file to read.
+bool readWholeFile(const char* path, std::vector<unsigned char>& bytes, std::string& problem)
 {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    if (!std::filesystem::exists(path, ec)) {
+        problem = "missing";
         return false;
+    }
     std::ifstream in(path, std::ios::binary);
-    unsigned char head[8] = {};
-    in.read(reinterpret_cast<char*>(head), sizeof head);
-    if (!looksLikePng(head, static_cast<size_t>(in.gcount())))
+    if (!std::filesystem::is_regular_file(path, ec) || !in) {
+        problem = "not a readable file";
         return false;
-    in.clear();
-    in.seekg(0);
+    }
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
 }
@@ -153,9 +172,21 @@ bool readPngFile(const char* path, std::vector<unsigned char>& bytes)
 void initLibrary()
 {
     ilInit();
+    iluInit();
     // Bottom-origin files (BMP, most TGA) are flipped to the top-down order of PNG.
     ilEnable(IL_ORIGIN_SET);
     ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
+}
+
+// The library's reason for its last failure, or else the fallback; clears
+// every error it has kept.
+std::string libraryProblem(const char* fallback)
+{
+    const ILenum first = ilGetError();
+    while (ilGetError() != IL_NO_ERROR) {
+    }
+    const char* text = first == IL_NO_ERROR ? nullptr : iluErrorString(first);
+    return text && *text ? text : fallback;
 }
 
 unsigned readU16(const unsigned char* b, bool bigEndian)
@@ -215,49 +246,45 @@ bool declaredSize(ILenum type, const unsigned char* b, size_t n, long long& w, l
 }
 
 // Decodes JPEG, BMP or TGA bytes into the bound image, within the bounds of
-// a PNG. The library's other loaders are not asked: some never return on
-// damaged data (an icon header), and it trusts the sizes that headers declare.
-bool loadOtherFormat(const unsigned char* bytes, ILuint size)
+// a PNG; false with the reason when they do not load. The library's other
+// loaders are not asked: some never return on damaged data (an icon header),
+// and it trusts the sizes that headers declare.
+bool loadOtherFormat(const unsigned char* bytes, ILuint size, std::string& problem)
 {
+    if (size == 0) {
+        problem = "empty file";
+        return false;
+    }
     const ILenum type = ilDetermineTypeL(bytes, size);
+    if (type != IL_JPG && type != IL_BMP && type != IL_TGA) {
+        problem = "not a PNG, JPEG, BMP or TGA picture";
+        return false;
+    }
     long long w = 0;
     long long h = 0;
-    if (!declaredSize(type, bytes, size, w, h) || w <= 0 || h <= 0 || w > maxPngSide || h > maxPngSide ||
-        w * h * 4 > maxPixelBytes)
+    if (!declaredSize(type, bytes, size, w, h) || w <= 0 || h <= 0) {
+        problem = "damaged or unsupported header";
         return false;
-    return ilLoadL(type, bytes, size) == IL_TRUE;
-}
-
-bool loadOtherFile(const char* path)
-{
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return !bytes.empty() && loadOtherFormat(bytes.data(), static_cast<ILuint>(bytes.size()));
-}
-
-bool hasAlpha(ILint format)
-{
-    if (format == IL_RGBA || format == IL_BGRA || format == IL_LUMINANCE_ALPHA)
-        return true;
-    if (format == IL_COLOUR_INDEX) {
-        ILint palette = ilGetInteger(IL_PALETTE_TYPE);
-        return palette == IL_PAL_RGBA32 || palette == IL_PAL_BGRA32;
     }
+    if (w > maxPngSide || h > maxPngSide || w * h * 4 > maxPixelBytes) {
+        problem = tooLarge;
+        return false;
+    }
+    libraryProblem("");
+    if (ilLoadL(type, bytes, size) == IL_TRUE)
+        return true;
+    problem = libraryProblem("not a readable picture");
     return false;
 }
 
-// Brings the bound image to 8-bit RGB or RGBA.
-bool normalise()
+// BMP and TGA arrive as BGR(A): swapped to RGB(A), nothing else changed.
+bool swapToRgb()
 {
-    ILint format = ilGetInteger(IL_IMAGE_FORMAT);
-    ILint type = ilGetInteger(IL_IMAGE_TYPE);
-    if ((format == IL_RGB || format == IL_RGBA) && type == IL_UNSIGNED_BYTE)
+    const ILint format = ilGetInteger(IL_IMAGE_FORMAT);
+    if (format != IL_BGR && format != IL_BGRA)
         return true;
-    ILenum target = hasAlpha(format) ? IL_RGBA : IL_RGB;
-    return ilConvertImage(target, IL_UNSIGNED_BYTE) == IL_TRUE;
+    return ilConvertImage(format == IL_BGR ? IL_RGB : IL_RGBA, static_cast<ILenum>(ilGetInteger(IL_IMAGE_TYPE))) ==
+           IL_TRUE;
 }
 
 }
@@ -267,12 +294,12 @@ Image::Image(const char* path)
     initLibrary();
     ilGenImages(1, &imageName);
     ilBindImage(imageName);
-    if (!path)
+    if (!path) {
+        problem = "missing";
         return;
+    }
     std::vector<unsigned char> bytes;
-    const bool decoded = readPngFile(path, bytes) ? takePng(bytes.data(), bytes.size())
-                                                  : loadOtherFile(path) && takeBoundImage();
-    if (decoded) {
+    if (readWholeFile(path, bytes, problem) && decode(bytes.data(), bytes.size())) {
         loaded = true;
         filename = path;
     }
@@ -296,13 +323,7 @@ bool Image::loadFromMemory(const unsigned char* bytes, int size)
     if (imageName == 0)
         ilGenImages(1, &imageName);
     ilBindImage(imageName);
-    bool ok = false;
-    if (bytes && size > 0) {
-        if (looksLikePng(bytes, static_cast<size_t>(size)))
-            ok = takePng(bytes, static_cast<size_t>(size));
-        else
-            ok = loadOtherFormat(bytes, static_cast<ILuint>(size)) && takeBoundImage();
-    }
+    const bool ok = decode(bytes, bytes && size > 0 ? static_cast<size_t>(size) : 0);
     if (ok) {
         loaded = true;
         filename.clear();
@@ -312,10 +333,20 @@ bool Image::loadFromMemory(const unsigned char* bytes, int size)
     return ok;
 }
 
+bool Image::decode(const unsigned char* bytes, size_t size)
+{
+    const bool ok = looksLikePng(bytes, size) ? takePng(bytes, size)
+                                              : loadOtherFormat(bytes, static_cast<ILuint>(size), problem) &&
+                                                    takeBoundImage();
+    if (ok)
+        problem.clear();
+    return ok;
+}
+
 bool Image::takePng(const unsigned char* bytes, size_t size)
 {
     Decoded decoded;
-    if (!decodePng(bytes, size, decoded))
+    if (!decodePng(bytes, size, decoded, problem))
         return false;
     delete[] pixels;
     pixels = decoded.pixels;
@@ -328,19 +359,21 @@ bool Image::takePng(const unsigned char* bytes, size_t size)
 
 bool Image::takeBoundImage()
 {
-    if (!normalise())
+    if (!swapToRgb()) {
+        problem = libraryProblem("colours could not be put in RGB order");
         return false;
+    }
     ILint w = ilGetInteger(IL_IMAGE_WIDTH);
     ILint h = ilGetInteger(IL_IMAGE_HEIGHT);
     ILint bits = ilGetInteger(IL_IMAGE_BITS_PER_PIXEL);
     ILint bytes = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
     const ILubyte* source = ilGetData();
-    if (w <= 0 || h <= 0 || bytes <= 0 || !source)
-        return false;
     long long rowBytes = static_cast<long long>(w) * bytes;
     long long total = rowBytes * h;
-    if (total > INT_MAX || total > ilGetInteger(IL_IMAGE_SIZE_OF_DATA))
+    if (w <= 0 || h <= 0 || bytes <= 0 || !source || total > INT_MAX || total > ilGetInteger(IL_IMAGE_SIZE_OF_DATA)) {
+        problem = "the decoded picture is incomplete";
         return false;
+    }
 
     char* copy = new char[static_cast<size_t>(total)];
     for (ILint i = 0; i < h; ++i)

@@ -3,8 +3,9 @@
 // so that the first row is the bottom one (ready for a GL upload).
 //
 // PNG is decoded by libpng and must be whole: a cut or damaged file does not
-// load. Every format arrives the same way: top-down as the file shows it before the
-// reversal, 8 bits per channel, RGB or RGBA (24 or 32 bits per pixel).
+// load. Every format arrives top-down as the file shows it before the reversal,
+// in the depth and channel layout it is stored in (grey, grey and alpha, palette
+// indices, 16-bit samples stay so); BMP and TGA colours are put in RGB(A) order.
 
 #include <cstddef>
 #include <string>
@@ -32,8 +33,14 @@ public:
     void setLoaded(bool value) { loaded = value; }
     std::string getFilename() const { return filename; }
     void setFilename(const std::string& name) { filename = name; }
+    // Why the last load did not decode (the decoder's text, "missing", ...);
+    // empty after one that did.
+    std::string getProblem() const { return problem; }
+    void setProblem(const std::string& text) { problem = text; }
 
 private:
+    // Decodes the bytes of any accepted format into the fields.
+    bool decode(const unsigned char* bytes, size_t size);
     // Decodes PNG bytes into the fields; false when they do not make a whole picture.
     bool takePng(const unsigned char* bytes, size_t size);
     // Reads the bound library image into the fields; false when it cannot be used.
@@ -47,4 +54,5 @@ private:
     char* pixels = nullptr;
     bool loaded = false;
     std::string filename;
+    std::string problem;
 };

@@ -208,7 +208,12 @@ bool ResourceLoader::loadResources()
             vlm::logLine("Load : ", path);
             Texture* texture = VLMIO::loadTextureByTarget(def);
             if (!texture) {
-                fail("Failed to load texture!\n" + std::string("File : '") + path + "'");
+                // A picture that did not load is named (for a cube map the
+                // face) with the reason on a line of its own.
+                const VLMIO::PictureProblem picture = VLMIO::pictureProblem();
+                const std::string file = picture.path.empty() ? path : picture.path;
+                fail("Failed to load texture!\n" + std::string("File : '") + file + "'" +
+                     (picture.reason.empty() ? "" : "\n" + picture.reason));
                 return false;
             }
             texture->setName(def.file);

@@ -31,6 +31,8 @@ std::string trackFolder = "resources/tracks/";
 
 namespace {
 
+PictureProblem lastPictureProblem;
+
 void logVerbose(const char* what, const std::string& path)
 {
     if (verbose)
@@ -84,14 +86,24 @@ Image* loadImage(const std::string& path, int mode)
         image->setFilename(path);
         loadFromArchive(*image);
     }
-    if (!image || !image->isLoaded())
+    if (!image)
         return nullptr;
+    if (!image->isLoaded()) {
+        lastPictureProblem = {path, image->getProblem()};
+        return nullptr;
+    }
+    lastPictureProblem = {};
     return image.release();
 }
 
 Image* loadImage(const std::string& path)
 {
     return loadImage(path, loadMode);
+}
+
+PictureProblem pictureProblem()
+{
+    return lastPictureProblem;
 }
 
 File* loadTextFile(const std::string& path, int mode)
@@ -203,10 +215,11 @@ private:
     GLuint id = 0;
 };
 
-// Builds the mipmap chain when asked for; returns the minifying filter to use.
-GLint applyMipmap(GLenum target, bool mipmap)
+// Builds the mipmap chain when asked for and there is an image to build it
+// from; returns the minifying filter to use.
+GLint applyMipmap(GLenum target, bool mipmap, bool hasImage)
 {
-    if (mipmap)
+    if (mipmap && hasImage)
         glGenerateMipmap(target);
     return mipmap ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR;
 }
@@ -254,8 +267,9 @@ Texture* wrapTexture(TextureName& name, const std::string& textureName, GLenum t
 Texture* loadTexture(const TextureDefinition& def, int mode)
 {
     logVerbose("Loading texture : ", def.file);
+    lastPictureProblem = {};
     std::unique_ptr<Image> image(loadImage(graphicsFolder + def.file, mode));
-    if (!image || !uploadableDepth(*image))
+    if (!image)
         return nullptr;
     const GLenum target = static_cast<GLenum>(def.target);
     const int w = image->getWidth();
@@ -267,8 +281,10 @@ Texture* loadTexture(const TextureDefinition& def, int mode)
     if (target == GL_TEXTURE_3D && h / w == 0)
         return nullptr;
 
+    // Other depths than 24 and 32 bits give a texture object without image data.
+    const bool upload = uploadableDepth(*image);
     TextureName name(target);
-    {
+    if (upload) {
         UnpackAlignment packed;
         const void* pixels = image->getPixels();
         if (target == GL_TEXTURE_1D)
@@ -278,7 +294,7 @@ Texture* loadTexture(const TextureDefinition& def, int mode)
         else
             glTexImage3D(target, 0, sizedFormatFor(bpp), w, w, h / w, 0, formatFor(bpp), GL_UNSIGNED_BYTE, pixels);
     }
-    const GLint minFilter = applyMipmap(target, def.mipmap);
+    const GLint minFilter = applyMipmap(target, def.mipmap, upload);
     if (checkGLError("VLMIO::loadTexture " + def.file))
         return nullptr;
     return wrapTexture(name, def.file, target, minFilter, w, h, bpp, def.mipmap, true);
@@ -291,10 +307,11 @@ Texture* loadTexture(const TextureDefinition& def)
 
 Texture* loadTextureArray(const TextureDefinition& def, int mode)
 {
+    lastPictureProblem = {};
     if (def.layers <= 0)
         return nullptr;
     std::unique_ptr<Image> image(loadImage(graphicsFolder + def.file, mode));
-    if (!image || !uploadableDepth(*image))
+    if (!image)
         return nullptr;
     const GLenum target = static_cast<GLenum>(def.target);
     const int w = image->getWidth();
@@ -303,8 +320,9 @@ Texture* loadTextureArray(const TextureDefinition& def, int mode)
     if (layerHeight == 0)
         return nullptr;
 
+    const bool upload = uploadableDepth(*image);
     TextureName name(target);
-    {
+    if (upload) {
         // Level 0 holds the image; the other levels follow from it when a
         // mipmap chain is asked for.
         UnpackAlignment packed;
@@ -313,7 +331,7 @@ Texture* loadTextureArray(const TextureDefinition& def, int mode)
         glTexSubImage3D(target, 0, 0, 0, 0, w, layerHeight, def.layers, formatFor(bpp), GL_UNSIGNED_BYTE,
                         image->getPixels());
     }
-    const GLint minFilter = applyMipmap(target, def.mipmap);
+    const GLint minFilter = applyMipmap(target, def.mipmap, upload);
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -330,6 +348,7 @@ Texture* loadTextureArray(const TextureDefinition& def)
 
 Texture* loadCubeMap(const TextureDefinition& def, int mode)
 {
+    lastPictureProblem = {};
     const size_t star = def.file.find('*');
     if (star == std::string::npos || star == 0)
         return nullptr;
@@ -347,15 +366,16 @@ Texture* loadCubeMap(const TextureDefinition& def, int mode)
     const Image& first = *faces[0];
     const int side = first.getWidth();
     const int bpp = first.getBitsPerPixel();
-    if (!uploadableDepth(first) || first.getHeight() != side)
+    if (first.getHeight() != side)
         return nullptr;
     for (const auto& face : faces)
         if (face->getWidth() != side || face->getHeight() != side || face->getBitsPerPixel() != bpp)
             return nullptr;
 
     const GLenum target = static_cast<GLenum>(def.target);
+    const bool upload = uploadableDepth(first);
     TextureName name(target);
-    {
+    if (upload) {
         // Faces in the order of the GL targets: +x, -x, +y, -y, +z, -z.
         static const int imageForFace[6] = {0, 3, 1, 4, 2, 5};
         UnpackAlignment packed;
@@ -367,7 +387,7 @@ Texture* loadCubeMap(const TextureDefinition& def, int mode)
     glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(target, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    const GLint minFilter = applyMipmap(target, def.mipmap);
+    const GLint minFilter = applyMipmap(target, def.mipmap, upload);
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     if (checkGLError("VLMIO::loadCubeMap " + def.file))
@@ -382,6 +402,7 @@ Texture* loadCubeMap(const TextureDefinition& def)
 
 Texture* loadTextureByTarget(const TextureDefinition& def, int mode)
 {
+    lastPictureProblem = {};
     switch (def.target) {
     case GL_TEXTURE_1D:
     case GL_TEXTURE_2D:

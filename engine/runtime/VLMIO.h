@@ -36,6 +36,14 @@ std::string archiveProblem();
 // Null when the picture did not load.
 Image* loadImage(const std::string& path, int mode);
 Image* loadImage(const std::string& path);
+
+// The picture that made the last texture loader give null, and why it did
+// not load; both empty when no picture failed.
+struct PictureProblem {
+    std::string path;
+    std::string reason;
+};
+PictureProblem pictureProblem();
 // The File comes back also when nothing was read: test isOpen. Null for a bad mode.
 File* loadTextFile(const std::string& path, int mode);
 File* loadTextFile(const std::string& path);
@@ -50,6 +58,8 @@ Video* loadVideoFile(const std::string& path);
 
 // Textures from images in the graphics folder. Null when an image is missing or
 // does not fit the kind, or the upload fails; no GL name is left behind then.
+// Only 24- and 32-bit pictures upload: other depths give a texture object
+// without image data.
 // 1D (length = the larger side), 2D or 3D (square slices stacked vertically).
 Texture* loadTexture(const TextureDefinition& def, int mode);
 Texture* loadTexture(const TextureDefinition& def);

@@ -199,7 +199,7 @@ TEST_F(TestShow, StartFailuresPrintTheirMessagesAndShutDown)
         std::vector<std::string> args;
     } const cases[] = {
         {"missing texture", {"graphics/tint.png"}, {},
-         {"Failed to load texture!", "File : 'resources/graphics/tint.png'"}, {}},
+         {"Failed to load texture!", "File : 'resources/graphics/tint.png'", "missing"}, {}},
         {"missing vertex shader", {"shaders/blit.vert"}, {}, {"Vertex shader 'blit.vert' not found"}, {}},
         {"missing fragment shader", {"shaders/blit.frag"}, {}, {"Fragement shader 'blit.frag' not found"}, {}},
         {"missing include", {"shaders/common.glsl"}, {},
@@ -355,7 +355,9 @@ protected:
 TEST_F(HostileShow, DamagedPicturesFailTheStartInBothModes)
 {
     REQUIRE_DISPLAY();
-    const std::vector<std::string> message = {"Failed to load texture!", "File : 'resources/graphics/tint.png'"};
+    // The decoder's reason follows the file: each cut or length reads past the end.
+    const std::vector<std::string> message = {"Failed to load texture!", "File : 'resources/graphics/tint.png'",
+                                              "file cut short"};
     const Case cases[] = {
         {"cut inside the header chunk", rewrite("graphics/tint.png", [](std::string b) { return b.substr(0, 20); }),
          {}, message},

@@ -199,7 +199,7 @@ TEST_F(LoaderTest, LoadingStopsAtTheFirstFailureWithItsMessage)
         {"shader that does not build", [this] { writeShader("b", kVertex, "#version 150\nnonsense\n"); },
          "Error while compiling fragment shader\nShader: b::b.frag\n", false, {"a"}},
         {"missing texture", [this] { std::filesystem::remove(dir.file("graphics/t.png")); },
-         "Failed to load texture!\nFile : '" + gfx + "t.png'", false, {"a", "b"}},
+         "Failed to load texture!\nFile : '" + gfx + "t.png'\nmissing", false, {"a", "b"}},
         {"missing binary", [this] { std::filesystem::remove(dir.file("misc/n.bin")); },
          "Failed to binary data!\nFile : '" + misc + "n.bin'", false, {"a", "b", "t"}},
         {"missing video", [] {}, "Failed to load video!\nFile : '" + video + "v.ivf'", false,

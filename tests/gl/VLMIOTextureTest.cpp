@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 using testsupport::Bytes;
 using testsupport::TempDir;
@@ -75,8 +76,41 @@ int liveTextureNames()
     return alive;
 }
 
+// 2 x 2 pictures of every kind: only those of 24 and 32 bits upload, with
+// their colours in RGB(A) order whatever the file stores.
+struct Kind {
+    const char* name;
+    const char* extension;
+    std::string bytes;
+    int bitsPerPixel;
+    Bytes texels;  // bottom-up as uploaded, empty when nothing is
+};
+
+const std::vector<Kind>& kinds()
+{
+    const Bytes rgb = distinct(2, 2, 3, 20);
+    const Bytes rgba = distinct(2, 2, 4, 21);
+    const Bytes palette = {0, 0, 0, 9, 8, 7};
+    static const std::vector<Kind> all = {
+        {"KindRgb", ".png", testsupport::makePngRgb(2, 2, 3, rgb), 24, bottomUp(rgb, 2, 2, 3)},
+        {"KindRgba", ".png", testsupport::makePngRgb(2, 2, 4, rgba), 32, bottomUp(rgba, 2, 2, 4)},
+        {"KindBmp", ".bmp", testsupport::makeBmp24(2, 2, rgb), 24, bottomUp(rgb, 2, 2, 3)},
+        {"KindTga", ".tga", testsupport::makeTga(2, 2, 3, rgb, false), 24, bottomUp(rgb, 2, 2, 3)},
+        {"KindTgaRgba", ".tga", testsupport::makeTga(2, 2, 4, rgba, true), 32, bottomUp(rgba, 2, 2, 4)},
+        {"KindGrey", ".png", testsupport::makePng(2, 2, 0, 8, {10, 20, 30, 40}), 8, {}},
+        {"KindGreyAlpha", ".png", testsupport::makePng(2, 2, 4, 8, distinct(2, 2, 2, 22)), 16, {}},
+        {"KindPalette", ".png", testsupport::makePng(2, 2, 3, 8, {1, 0, 0, 1}, palette), 8, {}},
+        {"KindRgb16", ".png", testsupport::makePng(2, 2, 2, 16, distinct(2, 2, 6, 23)), 48, {}},
+        {"KindRgba16", ".png", testsupport::makePng(2, 2, 6, 16, distinct(2, 2, 8, 24)), 64, {}},
+        {"KindTgaGrey", ".tga", testsupport::makeTga(2, 2, 1, {10, 20, 30, 40}, false), 8, {}},
+    };
+    return all;
+}
+
 // A resource tree of pictures, as folders and as resources.7z, in a fresh
 // working folder; the tests run in both load modes.
+const char* const faces[] = {"posx", "negx", "posy", "negy", "posz", "negz"};
+
 struct TextureTree : ::testing::TestWithParam<int> {
     TempDir dir;
     std::string previous;
@@ -90,7 +124,6 @@ struct TextureTree : ::testing::TestWithParam<int> {
         previous = getcwd(buffer, sizeof buffer) ? buffer : ".";
         add("rgb3x3.png", testsupport::makePngRgb(3, 3, 3, distinct(3, 3, 3, 1)));
         add("rgba2x2.png", testsupport::makePngRgb(2, 2, 4, distinct(2, 2, 4, 2)));
-        add("grey.png", testsupport::makePng(2, 2, 0, 8, {10, 20, 30, 40}));
         add("wide.png", testsupport::makePngRgb(256, 1, 3, distinct(256, 1, 3, 3)));
         add("tall.png", testsupport::makePngRgb(1, 256, 3, distinct(1, 256, 3, 4)));
         add("layers24.png", testsupport::makePngRgb(64, 640, 3, distinct(64, 640, 3, 5)));
@@ -98,7 +131,6 @@ struct TextureTree : ::testing::TestWithParam<int> {
         add("small.png", testsupport::makePngRgb(4, 12, 3, distinct(4, 12, 3, 7)));
         add("volume.png", testsupport::makePngRgb(2, 4, 3, distinct(2, 4, 3, 8)));
         add("junk.png", "not a picture");
-        const char* faces[] = {"posx", "negx", "posy", "negy", "posz", "negz"};
         for (int f = 0; f < 6; ++f) {
             add(std::string("Sky_") + faces[f] + ".png", testsupport::makePngRgb(2, 2, 3, distinct(2, 2, 3, 10 + f)));
             if (std::string(faces[f]) != "negz")
@@ -108,6 +140,12 @@ struct TextureTree : ::testing::TestWithParam<int> {
                 testsupport::makePngRgb(f == 0 ? 4 : 2, f == 0 ? 4 : 2, 3, distinct(4, 4, 3, f)));
             add(std::string("Deep_") + faces[f] + ".png",
                 testsupport::makePngRgb(2, 2, f == 5 ? 4 : 3, distinct(2, 2, 4, f)));
+        }
+        // Each kind of picture once as a 2 x 2 file and as the six faces of a cube map.
+        for (const Kind& kind : kinds()) {
+            add(std::string(kind.name) + kind.extension, kind.bytes);
+            for (int f = 0; f < 6; ++f)
+                add(std::string(kind.name) + "_" + faces[f] + kind.extension, kind.bytes);
         }
         for (const auto& m : members)
             dir.write(m.first, m.second);
@@ -138,7 +176,6 @@ TEST_P(TextureTree, FlatTexturesHoldTheirPictures)
         // 9-byte rows: only right with packed unpacking.
         {"rgb3x3.png", GL_TEXTURE_2D, 9, 3, 3, 3, bottomUp(distinct(3, 3, 3, 1), 3, 3, 3)},
         {"rgba2x2.png", GL_TEXTURE_2D, 4, 2, 2, 4, bottomUp(distinct(2, 2, 4, 2), 2, 2, 4)},
-        {"grey.png", GL_TEXTURE_2D, 4, 2, 2, 3, {30, 30, 30, 40, 40, 40, 10, 10, 10, 20, 20, 20}},
         {"wide.png", GL_TEXTURE_1D, 256, 256, 1, 3, distinct(256, 1, 3, 3)},
         {"tall.png", GL_TEXTURE_1D, 256, 1, 256, 3, bottomUp(distinct(1, 256, 3, 4), 1, 256, 3)},
     };
@@ -287,6 +324,61 @@ TEST_P(TextureTree, CubeMapFaces)
     EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Every kind of texture from every kind of picture: a texture object each
+// time, with image data only for 24 and 32 bits (a level 0 of width 0
+// otherwise), and no GL error, mipmaps asked for or not.
+TEST_P(TextureTree, OnlyPicturesOf24Or32BitsUpload)
+{
+    REQUIRE_GL();
+    struct Target {
+        GLenum target;
+        int layers;
+        const char* pattern;  // file name, with the kind's name for %
+    } const targets[] = {
+        {GL_TEXTURE_1D, 0, "%"},
+        {GL_TEXTURE_2D, 0, "%"},
+        {GL_TEXTURE_3D, 0, "%"},
+        {GL_TEXTURE_2D_ARRAY, 2, "%"},
+        {GL_TEXTURE_CUBE_MAP, 0, "%_*"},
+    };
+    for (const Kind& kind : kinds()) {
+        for (const Target& t : targets) {
+            for (bool mipmap : {false, true}) {
+                std::string file = t.pattern;
+                file.replace(file.find('%'), 1, kind.name);
+                file += kind.extension;
+                const std::string label = file + " target " + std::to_string(t.target) + (mipmap ? " mipmap" : "");
+                const TextureDefinition d = def(file, t.target, mipmap, t.layers);
+                std::unique_ptr<Texture> texture(t.target == GL_TEXTURE_3D ? VLMIO::loadTexture(d)
+                                                                           : VLMIO::loadTextureByTarget(d));
+                ASSERT_NE(texture, nullptr) << label;
+                EXPECT_EQ(texture->getBpp(), kind.bitsPerPixel) << label;
+                EXPECT_EQ(texture->getWidth(), 2) << label;
+                glBindTexture(t.target, texture->getId());
+                GLint minFilter = 0;
+                glGetTexParameteriv(t.target, GL_TEXTURE_MIN_FILTER, &minFilter);
+                EXPECT_EQ(minFilter, mipmap ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR) << label;
+                const GLenum level0 = t.target == GL_TEXTURE_CUBE_MAP ? GL_TEXTURE_CUBE_MAP_NEGATIVE_Z : t.target;
+                const int width = kind.texels.empty() ? 0 : 2;
+                EXPECT_EQ(levelParameter(level0, 0, GL_TEXTURE_WIDTH), width) << label;
+                if (width > 0) {
+                    const int count = t.target == GL_TEXTURE_1D ? 2 : 4;
+                    const GLenum format = kind.bitsPerPixel == 32 ? GL_RGBA : GL_RGB;
+                    const Bytes expected(kind.texels.begin(),
+                                         kind.texels.begin() + count * (kind.bitsPerPixel / 8));
+                    EXPECT_EQ(texels(level0, count, format), expected) << label;
+                    // An array's storage has its levels whether or not they are made.
+                    if (t.target != GL_TEXTURE_2D_ARRAY) {
+                        EXPECT_EQ(levelParameter(level0, 1, GL_TEXTURE_WIDTH), mipmap ? 1 : 0) << label;
+                    }
+                }
+                glBindTexture(t.target, 0);
+                EXPECT_EQ(testsupport::drainGLErrors(), static_cast<GLenum>(GL_NO_ERROR)) << label;
+            }
+        }
+    }
 }
 
 TEST_P(TextureTree, ImpossibleTexturesFailWithoutLeavingNames)

@@ -98,13 +98,16 @@ std::string pngHeader(uint32_t width, uint32_t height, int bitDepth, int colourT
     return header;
 }
 
-std::string makePng(int width, int height, int colourType, int bitDepth, const Bytes& samples, const Bytes& palette)
+std::string makePng(int width, int height, int colourType, int bitDepth, const Bytes& samples, const Bytes& palette,
+                    const Bytes& transparency)
 {
     std::string out("\x89PNG\r\n\x1a\n", 8);
     chunk(out, "IHDR", pngHeader(static_cast<uint32_t>(width), static_cast<uint32_t>(height), bitDepth, colourType));
     if (colourType == 3)
         chunk(out, "PLTE", std::string(palette.begin(), palette.end()));
-    size_t rowBytes = static_cast<size_t>(width) * samplesPerPixel(colourType) * (bitDepth / 8);
+    if (!transparency.empty())
+        chunk(out, "tRNS", std::string(transparency.begin(), transparency.end()));
+    size_t rowBytes = (static_cast<size_t>(width) * samplesPerPixel(colourType) * bitDepth + 7) / 8;
     std::string raw;
     for (int y = 0; y < height; ++y) {
         raw += '\0';
@@ -156,7 +159,7 @@ std::string makeTga(int width, int height, int channels, const Bytes& rgb, bool 
     std::string out;
     out += '\0';  // no id
     out += '\0';  // no colour map
-    out += '\2';  // uncompressed true colour
+    out += channels == 1 ? '\3' : '\2';  // uncompressed grey or true colour
     out.append(5, '\0');
     put16le(out, 0);
     put16le(out, 0);
@@ -168,6 +171,10 @@ std::string makeTga(int width, int height, int channels, const Bytes& rgb, bool 
         int row = topOrigin ? i : height - 1 - i;
         for (int x = 0; x < width; ++x) {
             const unsigned char* p = &rgb[static_cast<size_t>((row * width + x) * channels)];
+            if (channels == 1) {
+                out += static_cast<char>(p[0]);
+                continue;
+            }
             out += static_cast<char>(p[2]);
             out += static_cast<char>(p[1]);
             out += static_cast<char>(p[0]);

@@ -334,12 +334,14 @@ TEST_F(ArchiveFixture, GlueFillsFilesAndImages)
     junk.setFilename("junk.png");
     EXPECT_TRUE(loadFromArchive(junk));
     EXPECT_FALSE(junk.isLoaded());
+    EXPECT_EQ(junk.getProblem(), "not a PNG, JPEG, BMP or TGA picture");
 
     Image absent;
     absent.setFilename("nope.png");
     absent.setLoaded(true);
     EXPECT_FALSE(loadFromArchive(absent));
     EXPECT_FALSE(absent.isLoaded());
+    EXPECT_EQ(absent.getProblem(), "not in the archive");
     closeArchive();
 
     File afterClose("data.bin");

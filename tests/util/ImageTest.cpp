@@ -3,6 +3,7 @@
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 
+#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -84,26 +85,78 @@ TEST(Image, EveryFormatArrivesBottomUpAsRgb)
     }
 }
 
-TEST(Image, OtherDepthsAreConvertedTo8BitRgbOrRgba)
+namespace {
+
+// What the library's own PNG loader delivers for the bytes, rows reversed as
+// the Image holds them: depth, bytes per pixel and pixels.
+struct LibraryPicture {
+    int bits = 0;
+    int bytes = 0;
+    Bytes pixels;
+};
+
+LibraryPicture libraryPng(const std::string& file)
 {
+    Image origin;  // sets the library up as the Image does
+    LibraryPicture out;
+    ILuint name = 0;
+    ilGenImages(1, &name);
+    ilBindImage(name);
+    if (ilLoadL(IL_PNG, file.data(), static_cast<ILuint>(file.size())) == IL_TRUE) {
+        out.bits = ilGetInteger(IL_IMAGE_BITS_PER_PIXEL);
+        out.bytes = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
+        const int w = ilGetInteger(IL_IMAGE_WIDTH), h = ilGetInteger(IL_IMAGE_HEIGHT);
+        const Bytes topDown(ilGetData(), ilGetData() + static_cast<size_t>(w) * h * out.bytes);
+        out.pixels = bottomUp(topDown, w, h, out.bytes);
+    }
+    ilDeleteImages(1, &name);
+    return out;
+}
+
+}
+
+// Pictures are taken as stored: grey, grey and alpha, palette indices and
+// 16-bit samples keep their depth (samples under 8 bits unpacked to a byte,
+// 16-bit ones in the machine's order, little-endian here). A PNG decodes to
+// exactly what the library's own PNG loader gives.
+TEST(Image, OtherDepthsKeepTheLayoutTheyAreStoredIn)
+{
+    const Bytes palette = {0, 0, 0, 9, 8, 7};
     struct Case {
         const char* name;
         std::string file;
-        int channels;
+        int bytesPerPixel;
         Bytes bottomUpPixels;
     } cases[] = {
-        {"grey", testsupport::makePng(2, 1, 0, 8, {10, 200}), 3, {10, 10, 10, 200, 200, 200}},
-        {"grey alpha", testsupport::makePng(1, 2, 4, 8, {10, 20, 30, 40}), 4, {30, 30, 30, 40, 10, 10, 10, 20}},
-        {"palette", testsupport::makePng(2, 1, 3, 8, {1, 0}, {0, 0, 0, 9, 8, 7}), 3, {9, 8, 7, 0, 0, 0}},
-        {"16-bit rgb", testsupport::makePng(1, 1, 2, 16, {0x12, 0x34, 0xFF, 0xFF, 0x00, 0x00}), 3,
-         {0x12, 0xFF, 0x00}},
+        {"grey", testsupport::makePng(2, 1, 0, 8, {10, 200}), 1, {10, 200}},
+        {"grey 1-bit", testsupport::makePng(8, 1, 0, 1, {0xA0}), 1, {255, 0, 255, 0, 0, 0, 0, 0}},
+        {"grey alpha", testsupport::makePng(1, 2, 4, 8, {10, 20, 30, 40}), 2, {30, 40, 10, 20}},
+        {"palette", testsupport::makePng(2, 1, 3, 8, {1, 0}, palette), 1, {1, 0}},
+        {"palette 4-bit", testsupport::makePng(2, 1, 3, 4, {0x10}, palette), 1, {1, 0}},
+        {"palette, transparent entry", testsupport::makePng(2, 1, 3, 8, {1, 0}, palette, {5}), 1, {1, 0}},
+        // A transparent colour of grey or RGB becomes an alpha channel, as the library gives it.
+        {"grey, transparent colour", testsupport::makePng(2, 1, 0, 8, {10, 200}, {}, {0, 10}), 2, {10, 0, 200, 255}},
+        {"rgb, transparent colour", testsupport::makePng(2, 1, 2, 8, {1, 2, 3, 4, 5, 6}, {}, {0, 1, 0, 2, 0, 3}), 4,
+         {1, 2, 3, 0, 4, 5, 6, 255}},
+        {"16-bit grey", testsupport::makePng(1, 1, 0, 16, {0x12, 0x34}), 2, {0x34, 0x12}},
+        {"16-bit rgb", testsupport::makePng(1, 1, 2, 16, {0x12, 0x34, 0xFF, 0xFE, 0x00, 0x01}), 6,
+         {0x34, 0x12, 0xFE, 0xFF, 0x01, 0x00}},
+        {"16-bit rgba", testsupport::makePng(1, 1, 6, 16, {0x12, 0x34, 0xFF, 0xFE, 0x00, 0x01, 0xAB, 0xCD}), 8,
+         {0x34, 0x12, 0xFE, 0xFF, 0x01, 0x00, 0xCD, 0xAB}},
+        {"tga grey", testsupport::makeTga(2, 1, 1, {10, 200}, false), 1, {10, 200}},
     };
     for (const Case& c : cases) {
         std::unique_ptr<Image> image(loadMemory(c.file));
         ASSERT_TRUE(image->isLoaded()) << c.name;
-        EXPECT_EQ(image->getBytesPerPixel(), c.channels) << c.name;
-        EXPECT_EQ(image->getBitsPerPixel(), c.channels * 8) << c.name;
+        EXPECT_EQ(image->getBytesPerPixel(), c.bytesPerPixel) << c.name;
+        EXPECT_EQ(image->getBitsPerPixel(), c.bytesPerPixel * 8) << c.name;
         EXPECT_EQ(pixelsOf(*image), c.bottomUpPixels) << c.name;
+        if (c.file.rfind("\x89PNG", 0) != 0)
+            continue;
+        const LibraryPicture library = libraryPng(c.file);
+        EXPECT_EQ(library.bits, image->getBitsPerPixel()) << c.name;
+        EXPECT_EQ(library.bytes, image->getBytesPerPixel()) << c.name;
+        EXPECT_EQ(library.pixels, pixelsOf(*image)) << c.name;
     }
 }
 
@@ -171,6 +224,49 @@ TEST(Image, UndecodableInputLeavesNoPicture)
     EXPECT_FALSE(fresh.loadFromMemory(junk, sizeof junk));
     EXPECT_TRUE(fresh.isLoaded());
     EXPECT_EQ(pixelsOf(fresh), bottomUp(rgb3x2, 3, 2, 3));
+}
+
+// A picture that does not load says why: the decoder's own text, or what
+// kept it from being decoded at all. A later load that works clears it.
+TEST(Image, AFailedLoadSaysWhy)
+{
+    TempDir dir;
+    const std::string png = testsupport::makePngRgb(16, 8, 3, Bytes(16 * 8 * 3, 7));
+    std::string crc = png;
+    crc[png.find("IDAT") + 30] ^= 0x55;
+    std::string tall = testsupport::makeTga(3, 2, 3, rgb3x2, false);
+    tall[14] = tall[15] = '\xFF';
+    const std::string bmp = testsupport::makeBmp24(3, 2, rgb3x2);
+    struct Case {
+        const char* what;
+        std::string path;
+        std::string problem;
+    } const cases[] = {
+        {"missing", dir.file("none.png"), "missing"},
+        {"a folder", dir.path(), "not a readable file"},
+        {"empty", dir.write("empty.png", ""), "empty file"},
+        {"junk", dir.write("junk.png", "not a picture at all"), "not a PNG, JPEG, BMP or TGA picture"},
+        {"png cut", dir.write("cut.png", png.substr(0, png.size() / 2)), "file cut short"},
+        {"png damaged", dir.write("crc.png", crc), "IDAT: CRC error"},
+        {"tga too tall", dir.write("tall.tga", tall), "larger than 16384 pixels a side or 256 MiB"},
+        {"bmp cut", dir.write("cut.bmp", bmp.substr(0, 40)), "file read error"},
+    };
+    for (const Case& c : cases) {
+        Image fromPath(c.path.c_str());
+        EXPECT_FALSE(fromPath.isLoaded()) << c.what;
+        EXPECT_EQ(fromPath.getProblem(), c.problem) << c.what;
+        if (c.what == std::string("missing") || c.what == std::string("a folder"))
+            continue;
+        Image fromMemory;
+        const std::string bytes = testsupport::readWholeFile(c.path);
+        EXPECT_FALSE(fromMemory.loadFromMemory(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                               static_cast<int>(bytes.size())))
+            << c.what;
+        EXPECT_EQ(fromMemory.getProblem(), c.problem) << c.what;
+        ASSERT_TRUE(fromMemory.loadFromMemory(reinterpret_cast<const unsigned char*>(png.data()),
+                                              static_cast<int>(png.size())));
+        EXPECT_EQ(fromMemory.getProblem(), "") << c.what;
+    }
 }
 
 namespace {

@@ -16,5 +16,8 @@ def graphics_folder(description=None):
 
 
 def write_png(image, folder, name):
-    """Writes a PIL image as folder/name."""
+    """Writes a PIL image as folder/name. Only 8-bit RGB or RGBA: the engine
+    uploads no other depth."""
+    if image.mode not in ("RGB", "RGBA"):
+        raise ValueError("%s: a %s picture; the engine uploads only RGB or RGBA" % (name, image.mode))
     image.save(os.path.join(folder, name), optimize=False, compress_level=6)
