@@ -32,10 +32,7 @@ uint64_t getLE(const std::string& bytes, size_t at)
 
 TEST(CutShortArchive, TheStartEndsNamingBothSizes)
 {
-    REQUIRE_DISPLAY();
-    if (!fs::exists(kArchive))
-        GTEST_SKIP() << "the show's archive is not built (target show_resources)";
-    setenv("LSAN_OPTIONS", ("suppressions=" + std::string(PULSVEK_SOURCE_DIR) + "/tests/lsan.supp").c_str(), 0);
+    REQUIRE_SHOW_FILE(kArchive);
     const std::string whole = testsupport::readWholeFile(kArchive);
     ASSERT_GT(whole.size(), 5000000u);
     // The member list, where the start header places it: at the end of the file.

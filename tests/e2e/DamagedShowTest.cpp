@@ -57,10 +57,7 @@ class DamagedShow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        REQUIRE_DISPLAY();
-        if (!fs::exists(kFolders))
-            GTEST_SKIP() << "the show's resources are not built (target show_resources)";
-        setenv("LSAN_OPTIONS", ("suppressions=" + std::string(PULSVEK_SOURCE_DIR) + "/tests/lsan.supp").c_str(), 0);
+        REQUIRE_SHOW_FILE(kFolders);
     }
 
     // A fresh copy with the file spoilt, from the folders (mode 0) or from

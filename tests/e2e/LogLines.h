@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -29,4 +32,14 @@ const std::vector<std::string>& shutdownLog();
     do {                                                         \
         if (!::e2e::hasDisplay())                                \
             GTEST_SKIP() << "no X display (run under xvfb-run)"; \
+    } while (0)
+
+// Skips without a display or without the show's built file at path; the
+// children's leak checks then skip the system libraries' own allocations.
+#define REQUIRE_SHOW_FILE(path)                                                                  \
+    do {                                                                                         \
+        REQUIRE_DISPLAY();                                                                       \
+        if (!std::filesystem::exists(path))                                                      \
+            GTEST_SKIP() << "the show's resources are not built (target show_resources)";        \
+        setenv("LSAN_OPTIONS", ("suppressions=" + std::string(PULSVEK_SOURCE_DIR) + "/tests/lsan.supp").c_str(), 0); \
     } while (0)

@@ -52,10 +52,7 @@ long savedAtMs(const std::vector<std::string>& lines)
 
 TEST(ShortSoundtrack, TheShowStartsWhereAskedAndPlaysOnSilentlyPastTheMusic)
 {
-    REQUIRE_DISPLAY();
-    if (!fs::exists(kFolders))
-        GTEST_SKIP() << "the show's resources are not built (target show_resources)";
-    setenv("LSAN_OPTIONS", ("suppressions=" + std::string(PULSVEK_SOURCE_DIR) + "/tests/lsan.supp").c_str(), 0);
+    REQUIRE_SHOW_FILE(kFolders);
 
     testsupport::TempDir work;
     fs::copy(kFolders, work.file("resources"), fs::copy_options::recursive);

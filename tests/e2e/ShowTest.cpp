@@ -30,10 +30,7 @@ class Show : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        REQUIRE_DISPLAY();
-        if (!fs::exists(kArchive))
-            GTEST_SKIP() << "the show's resources are not built (target show_resources)";
-        setenv("LSAN_OPTIONS", ("suppressions=" + std::string(PULSVEK_SOURCE_DIR) + "/tests/lsan.supp").c_str(), 0);
+        REQUIRE_SHOW_FILE(kArchive);
         // The archive alone: everything must come from it.
         fs::copy_file(kArchive, dir.file("resources.7z"));
     }
