@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The show's frame, start-up and memory figures against the bare-GL floor, all
 # in one session under one X server:
-#   - the floor (floor.sh, mask 31) at 1280x720 and 1920x1080;
+#   - the floor (the bare-GL program tests/bench/floor, mask 31) at 1280x720
+#     and 1920x1080;
 #   - the show (devrun) over the middle 8 s of every section of the music and
 #     over the closing card, at both sizes: median and p90 frame time (after
 #     two seconds of warm-up);
@@ -9,35 +10,46 @@
 #     floor's 1st + tex + sh + jit (medians of BENCH_START_RUNS turns, 3);
 #   - resident memory at the show's first frame (1280x720) against the floor's
 #     peak resident set plus the decoded music.
-# Needs a Release build with the show's resources (tools/run.sh makes one).
+# Needs a Release build of devrun, the floor and the show's resources:
+#   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+#   cmake --build build -j 4 --target devrun floor show_resources
 #   tools/benchmark.sh [--build DIR] [--floor PATH] [--sizes "1280x720 1920x1080"]
+# --floor runs another floor program with the same command line
+# (PATH W H [mask] [frames] [split]) in place of the build's.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/.." && pwd)
 
 build=$top/build
-floor=$top/../shared/bench/floor.sh
+floor=
 sizes="1280x720 1920x1080"
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$(cd "$2" && pwd); shift 2 ;;
     --floor) floor=$2; shift 2 ;;
     --sizes) sizes=$2; shift 2 ;;
-    *) echo "usage: $0 [--build DIR] [--floor PATH] [--sizes \"WxH ...\"]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--build DIR] [--floor PATH] [--sizes \"WxH ...\"]" >&2
+       echo "needs a Release build: cmake -S . -B build -DCMAKE_BUILD_TYPE=Release &&" \
+         "cmake --build build -j 4 --target devrun floor show_resources" >&2
+       exit 2 ;;
   esac
 done
 
 # One X server for every run.
 if [ -z "${BENCH_UNDER_X:-}" ]; then
   export BENCH_UNDER_X=1
-  exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" "$0" --build "$build" --floor "$floor" --sizes "$sizes"
+  exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" "$0" --build "$build" ${floor:+--floor "$floor"} --sizes "$sizes"
 fi
+floor=${floor:-$build/tests/bench/floor/floor}
 
 devrun=$build/tools/devrun/devrun
 show=$build/show
 for f in "$devrun" "$show/resources.7z" "$floor"; do
-  [ -e "$f" ] || { echo "benchmark: $f is missing" >&2; exit 1; }
+  [ -e "$f" ] || { echo "benchmark: $f is missing (cmake --build $build --target devrun floor show_resources," \
+    "in a Release build)" >&2; exit 1; }
 done
+kind=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt" 2>/dev/null || true)
+[ "$kind" = Release ] || { echo "benchmark: $build is not a Release build (${kind:-no CMakeCache.txt})" >&2; exit 1; }
 arrangement=$top/content/music/arrangement.txt
 log=$(mktemp -d)
 trap 'rm -rf "$log"' EXIT
